@@ -1,0 +1,41 @@
+# The whole set-up on a fresh Debian 12 machine: `make run` and `make test`.
+# Each target installs the Debian packages it needs when they are missing.
+
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-asan test-tsan clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+# configure DIR EXTRA-FLAGS: configure and build one tree.
+define configure
+	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(1) -j $(JOBS)
+endef
+
+build: deps
+	$(call configure,build,)
+
+run: build
+	@echo "The engine and the audio library are built in build/lib; the player comes next."
+
+# The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
+# then the concurrency tests under ThreadSanitizer.
+test: build
+	ctest --test-dir build --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan test-tsan
+
+test-asan: deps
+	$(call configure,build-asan,-DPELGRA_SANITIZE=address)
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread)
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
+
+clean:
+	rm -rf build build-asan build-tsan

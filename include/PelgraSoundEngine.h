@@ -1,0 +1,97 @@
+// Pelgra Sound Engine: the public interface.
+//
+// A thin, stateful layer over the Pelgra audio library (PelgraAudio.h). Start the
+// engine once with InitializeSoundFXEngine, load sound effects (CSoundFX) and songs
+// (CSong) from files, play them, and call ShutdownSoundFXEngine after every sound
+// object is freed or destroyed.
+//
+// Errors: the load operations and InitializeSoundFXEngine report failure as false;
+// nothing else reports anything, and nothing throws or logs. An object whose load
+// failed holds no handle, and every operation on it is harmless.
+//
+// Threads: the engine has no lock of its own. Make the engine calls from one thread
+// at a time, and use each sound object from one thread at a time. Mixing runs on the
+// audio library's own thread and never waits for these calls.
+#ifndef PELGRA_SOUND_ENGINE_H
+#define PELGRA_SOUND_ENGINE_H
+
+#include "PelgraEngineExport.h"
+
+struct FSOUND_SAMPLE;
+struct FMUSIC_MODULE;
+
+// Starts the audio library at mixRate Hz with maxChannels sound-effect voices and
+// sets the effects' master volume to 128. Returns true when the engine is running
+// afterwards: at once, ignoring the arguments, when it already runs; false when the
+// audio library could not start (a later call may try again).
+PELGRA_ENGINE_API bool InitializeSoundFXEngine(int mixRate, int maxChannels);
+
+// Stops the audio library when the engine runs; after it the engine may be started
+// again. Free or destroy every CSoundFX and CSong first.
+PELGRA_ENGINE_API void ShutdownSoundFXEngine();
+
+// Sets the master volume of all sound effects, 0 (silent) to 255 (full). Songs keep
+// their level.
+PELGRA_ENGINE_API void SetMasterVolume(unsigned char volume);
+
+// One sound effect: a sample decoded from a file and played on any free voice.
+//
+// Pause and Stop act on every sound-effect voice, not only on this object's, because
+// the object does not remember where its sample plays. Copies share the sample: before
+// more than one copy is freed or destroyed, empty all but one by assigning a new
+// CSoundFX to them.
+class PELGRA_ENGINE_API CSoundFX {
+public:
+    CSoundFX();
+    // Stops every sound-effect voice, then frees the sample.
+    ~CSoundFX();
+
+    // Loads fileName as this object's sample, looping forward when loop is true.
+    // Does nothing while a sample is held. Returns true when a sample is held
+    // afterwards; call FreeSound first to load another file.
+    bool LoadFromFile(char* fileName, bool loop);
+    // Stops every sound-effect voice and frees the sample; does nothing when empty.
+    void FreeSound();
+    // Starts the sample on a free voice; each call starts it once more.
+    void Play();
+    // true pauses, false resumes, every sound-effect voice.
+    void Pause(bool paused);
+    // Stops every sound-effect voice.
+    void Stop();
+
+    // Copies the handle; the sample the target held before is not freed.
+    CSoundFX& operator=(const CSoundFX& other);
+
+private:
+    FSOUND_SAMPLE* m_sample;
+};
+
+// One song: a music module loaded from a file. Play, Pause and Stop act on this song
+// only; the destructor stops every song. Copies share the song, as with CSoundFX.
+class PELGRA_ENGINE_API CSong {
+public:
+    CSong();
+    // Stops every song, then frees this one.
+    ~CSong();
+
+    // Loads fileName as this object's song. Does nothing while a song is held.
+    // Returns true when a song is held afterwards; call FreeSong first to load
+    // another file.
+    bool LoadFromFile(char* fileName);
+    // Frees the song; does nothing when empty.
+    void FreeSong();
+    // Starts the song from its beginning; songs loop until stopped.
+    void Play();
+    // true pauses the song, false resumes it where it was.
+    void Pause(bool paused);
+    // Stops the song.
+    void Stop();
+
+    // Copies the handle; the song the target held before is not freed.
+    CSong& operator=(const CSong& other);
+
+private:
+    FMUSIC_MODULE* m_song;
+};
+
+#endif

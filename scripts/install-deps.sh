@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, when any is missing.
+# Works as root on a fresh Debian 12 machine, and through sudo otherwise.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    build-essential cmake pkg-config binutils
+    # the audio library: device, decoding, resampling, modules, MIDI
+    libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev sox
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    if [[ "$status" != "install ok installed" ]]; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
