@@ -1,0 +1,22 @@
+// A source of finished stereo frames that the mixer pulls on the audio thread, beside
+// its sample voices: a song is one. Implementations keep pull() real-time safe: no
+// lock an application thread can hold, no allocation or free, no file access.
+#ifndef PELGRA_AUDIO_STREAM_SOURCE_H
+#define PELGRA_AUDIO_STREAM_SOURCE_H
+
+namespace pelgra::audio {
+
+class StreamSource {
+public:
+    virtual ~StreamSource() = default;
+
+    // Adds up to `frames` stereo frames to `interleavedStereo` (2 * frames floats,
+    // already holding the mix so far). Returns the frames added; fewer than asked
+    // (0 when stopped, paused or not rendered ahead yet) means silence for the rest.
+    // Called from the audio thread only.
+    virtual int mixInto(float* interleavedStereo, int frames) noexcept = 0;
+};
+
+} // namespace pelgra::audio
+
+#endif
