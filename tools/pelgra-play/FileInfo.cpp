@@ -1,0 +1,136 @@
+#include "FileInfo.h"
+
+#include "Errors.h"
+#include "MidiFile.h"
+
+#include <libopenmpt/libopenmpt.hpp>
+#include <sndfile.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace pelgra::play {
+
+namespace {
+
+void requireFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        throw Failure(path + ": no such file");
+    }
+    if (std::filesystem::is_directory(path, error)) {
+        throw Failure(path + ": is a folder, not a sound file");
+    }
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw Failure(path + ": cannot open: " + std::strerror(errno));
+    }
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string formatName(int format) {
+    SF_FORMAT_INFO info{};
+    info.format = format;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || info.name == nullptr) {
+        return "unknown";
+    }
+    return info.name;
+}
+
+std::optional<FileInfo> probeSample(const std::string& path) {
+    SF_INFO header{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    FileInfo info;
+    info.kind = SoundKind::Sample;
+    info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
+                  formatName(header.format & SF_FORMAT_SUBMASK);
+    if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
+        info.title = title;
+    }
+    info.channels = header.channels;
+    info.rate = header.samplerate;
+    info.seconds = static_cast<double>(header.frames) / header.samplerate;
+    sf_close(file);
+    return info;
+}
+
+std::optional<FileInfo> probeModule(const std::string& bytes) {
+    try {
+        std::ostringstream quiet; // the library's own remarks about the file
+        openmpt::module module(bytes.data(), bytes.size(), quiet);
+        FileInfo info;
+        info.kind = SoundKind::Module;
+        info.format = module.get_metadata("type_long") + " (" + module.get_metadata("type") + ")";
+        info.title = module.get_metadata("title");
+        info.channels = module.get_num_channels();
+        info.seconds = module.get_duration_seconds();
+        return info;
+    } catch (const openmpt::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<FileInfo> probeMidi(const std::string& bytes) {
+    const auto facts = readMidiFacts(bytes);
+    if (!facts) {
+        return std::nullopt;
+    }
+    FileInfo info;
+    info.kind = SoundKind::Midi;
+    info.format = "Standard MIDI file, type " + std::to_string(facts->type) + ", " +
+                  std::to_string(facts->tracks) + (facts->tracks == 1 ? " track" : " tracks");
+    info.channels = facts->channelsUsed;
+    info.seconds = facts->seconds;
+    return info;
+}
+
+} // namespace
+
+FileInfo probeFile(const std::string& path) {
+    requireFile(path);
+    if (auto info = probeSample(path)) {
+        return *info;
+    }
+    const std::string bytes = readWholeFile(path);
+    if (auto info = probeMidi(bytes)) {
+        return *info;
+    }
+    if (auto info = probeModule(bytes)) {
+        return *info;
+    }
+    throw Failure(path + ": not a sound or song the player knows");
+}
+
+std::string describe(const std::string& path, const FileInfo& info) {
+    char length[64];
+    std::snprintf(length, sizeof length, "%.3f s", info.seconds);
+    std::ostringstream text;
+    text << path << "\n";
+    text << "  kind:     " << (info.kind == SoundKind::Sample ? "sound effect" : "song") << "\n";
+    text << "  format:   " << info.format << "\n";
+    if (!info.title.empty()) {
+        text << "  title:    " << info.title << "\n";
+    }
+    text << "  channels: " << info.channels << "\n";
+    if (info.rate) {
+        text << "  rate:     " << *info.rate << " Hz\n";
+    } else {
+        text << "  rate:     none of its own (plays at the mixing rate)\n";
+    }
+    text << "  length:   " << length << (info.kind == SoundKind::Sample ? "" : ", then loops")
+         << "\n";
+    return text.str();
+}
+
+} // namespace pelgra::play

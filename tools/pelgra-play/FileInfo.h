@@ -1,0 +1,34 @@
+// What a file holds, found without playing it: the facts --info prints, and the length
+// the offline renderer needs for a sound that ends by itself.
+#ifndef PELGRA_PLAY_FILE_INFO_H
+#define PELGRA_PLAY_FILE_INFO_H
+
+#include <optional>
+#include <string>
+
+namespace pelgra::play {
+
+enum class SoundKind {
+    Sample, // a recording: plays as a sound effect
+    Module, // a tracker module: plays as a song
+    Midi,   // a Standard MIDI file: plays as a song
+};
+
+struct FileInfo {
+    SoundKind kind = SoundKind::Sample;
+    std::string format;      // e.g. "WAV (Microsoft), Signed 16 bit PCM"
+    std::string title;       // empty when the file names none
+    int channels = 0;        // audio channels; tracker or MIDI channels for songs
+    std::optional<int> rate; // sample rate; songs have none of their own
+    double seconds = 0.0;    // one pass, without looping
+};
+
+// Throws Failure when path is missing or unreadable, or holds nothing the player knows.
+FileInfo probeFile(const std::string& path);
+
+// The lines --info prints for one file.
+std::string describe(const std::string& path, const FileInfo& info);
+
+} // namespace pelgra::play
+
+#endif

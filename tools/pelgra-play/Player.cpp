@@ -1,0 +1,88 @@
+#include "Player.h"
+
+#include "Controls.h"
+#include "Output.h"
+#include "Sound.h"
+#include "StatusLine.h"
+
+#include "PelgraAudio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace pelgra::play {
+
+namespace {
+
+constexpr int kSlicesPerSecond = 20; // how often keys are read and the status redrawn
+
+} // namespace
+
+Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)
+    : m_output(output), m_controls(controls), m_status(status), m_voices(voices) {}
+
+Ending Player::play(const Programme& programme) {
+    // Everything is loaded before anything plays, so that no load holds up a cue.
+    std::vector<std::unique_ptr<Sound>> sounds;
+    for (const SoundFile& file : programme.sounds) {
+        sounds.push_back(std::make_unique<Sound>(file.path, file.loop));
+    }
+
+    // Time counts in frames of the output, so that a rendered file has exactly the
+    // length asked for.
+    const int rate = m_output.rate();
+    const auto frameAt = [rate](double seconds) { return std::llround(seconds * rate); };
+    const bool bounded = programme.seconds.has_value();
+    const long long end = bounded ? frameAt(*programme.seconds) : 0;
+    long long now = 0;
+    std::size_t nextCue = 0;
+    bool paused = false;
+
+    for (;;) {
+        for (; nextCue < programme.cues.size() && frameAt(programme.cues[nextCue].at) <= now;
+             ++nextCue) {
+            sounds[programme.cues[nextCue].sound]->play();
+        }
+        if (bounded && now >= end) {
+            break;
+        }
+        const Command command = m_controls.poll();
+        if (command == Command::Stop) {
+            for (const auto& sound : sounds) {
+                sound->stop();
+            }
+            m_output.drain();
+            return Ending::Stopped;
+        }
+        if (command == Command::TogglePause) {
+            paused = !paused;
+            for (const auto& sound : sounds) {
+                sound->pause(paused);
+            }
+        }
+
+        long long step = rate / kSlicesPerSecond;
+        if (bounded) {
+            step = std::min(step, end - now);
+        }
+        if (nextCue < programme.cues.size()) {
+            step = std::min(step, frameAt(programme.cues[nextCue].at) - now);
+        }
+        const long long passed = m_output.advance(step);
+        if (!paused) {
+            now += passed;
+        }
+
+        if (m_status != nullptr) {
+            PelgraAudioStats stats{};
+            PelgraAudio_GetStats(&stats);
+            m_status->show({static_cast<double>(now) / rate, programme.title, stats.voicesInUse,
+                            m_voices, stats.peakLeft, stats.peakRight, paused});
+        }
+    }
+    m_output.drain();
+    return Ending::Finished;
+}
+
+} // namespace pelgra::play

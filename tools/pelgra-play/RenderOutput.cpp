@@ -1,0 +1,45 @@
+#include "Errors.h"
+#include "Output.h"
+
+#include "PelgraAudio.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace pelgra::play {
+
+namespace {
+
+constexpr int kChannels = 2;
+constexpr long long kBlockFrames = 1024;
+
+} // namespace
+
+RenderOutput::RenderOutput(const std::string& path, int rate, int voices)
+    : Output(rate), m_path(path), m_engine("manual", rate, voices), m_writer(path, rate, kChannels),
+      m_block(kBlockFrames * kChannels) {}
+
+long long RenderOutput::advance(long long frames) {
+    for (long long done = 0; done < frames;) {
+        const int wanted = static_cast<int>(std::min(kBlockFrames, frames - done));
+        if (PelgraAudio_Render(m_block.data(), wanted) != wanted) {
+            throw Failure("the mixer stopped rendering");
+        }
+        m_writer.write(m_block.data(), static_cast<std::size_t>(wanted));
+        m_levels.add(m_block.data(), static_cast<std::size_t>(wanted) * kChannels);
+        done += wanted;
+    }
+    m_frames += frames;
+    return frames;
+}
+
+std::string RenderOutput::finish() {
+    m_writer.close();
+    char line[512];
+    std::snprintf(line, sizeof line, "%s: %.3f s, %d Hz stereo 16-bit, peak %s, RMS %s",
+                  m_path.c_str(), static_cast<double>(m_frames) / rate(), rate(),
+                  formatDbfs(m_levels.peak()).c_str(), formatDbfs(m_levels.rms()).c_str());
+    return line;
+}
+
+} // namespace pelgra::play

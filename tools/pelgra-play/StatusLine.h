@@ -1,0 +1,55 @@
+// What the player shows while it plays: one line redrawn in place on a terminal, plain
+// lines anywhere else (a pipe, a log file).
+#ifndef PELGRA_PLAY_STATUS_LINE_H
+#define PELGRA_PLAY_STATUS_LINE_H
+
+#include <cstdio>
+#include <string>
+
+namespace pelgra::play {
+
+struct Status {
+    double seconds = 0.0; // time played, pauses not counted
+    std::string title;    // what is playing
+    int voicesInUse = 0;
+    int voices = 0;
+    float peakLeft = 0.0f;
+    float peakRight = 0.0f;
+    bool paused = false;
+};
+
+// "00:03.2  laser.wav  voices 2/32  L[=======   ] R[======    ]", with "  paused" added
+// while paused.
+std::string formatStatus(const Status& status);
+
+// A peak level 0..1 as a bar of width characters on a decibel scale, -60 dBFS empty.
+std::string levelBar(float peak, int width);
+
+class StatusLine {
+public:
+    // redraw: draw in place (a terminal) rather than print plain lines.
+    StatusLine(std::FILE* out, bool redraw);
+    ~StatusLine();
+    StatusLine(const StatusLine&) = delete;
+    StatusLine& operator=(const StatusLine&) = delete;
+
+    // Shows the status: redrawn when drawing in place, otherwise as a new line at most
+    // once a second of play and on every pause or resume.
+    void show(const Status& status);
+
+    // Prints a line of its own, below the status line when one is drawn.
+    void say(const std::string& line);
+
+private:
+    void endLine();
+
+    std::FILE* m_out;
+    bool m_redraw;
+    bool m_lineOpen = false;
+    long m_lastSecond = -1;
+    bool m_lastPaused = false;
+};
+
+} // namespace pelgra::play
+
+#endif

@@ -1,0 +1,115 @@
+// pelgra-play: plays sound effects and songs through the Pelgra Sound Engine, renders
+// them to WAV files, describes them, and plays a built-in demo.
+#include "Controls.h"
+#include "Demo.h"
+#include "Errors.h"
+#include "FileInfo.h"
+#include "FileProgramme.h"
+#include "Options.h"
+#include "Output.h"
+#include "Player.h"
+#include "StatusLine.h"
+
+#include "PelgraSoundEngine.h"
+
+#include <iostream>
+#include <optional>
+
+#include <unistd.h>
+
+using namespace pelgra::play;
+
+namespace {
+
+int describeFiles(const std::vector<std::string>& files) {
+    int status = kExitOk;
+    for (const std::string& file : files) {
+        try {
+            std::cout << describe(file, probeFile(file));
+        } catch (const Failure& failure) {
+            std::cerr << "pelgra-play: " << failure.what() << "\n";
+            status = kExitFailure;
+        }
+    }
+    return status;
+}
+
+void playAll(Output& output, StatusLine* status, const std::vector<Programme>& programmes,
+             const Options& options) {
+    if (options.volume) {
+        SetMasterVolume(static_cast<unsigned char>(*options.volume));
+    }
+    Controls controls(status != nullptr);
+    Player player(output, controls, status, options.voices);
+    for (const Programme& programme : programmes) {
+        if (player.play(programme) == Ending::Stopped) {
+            break;
+        }
+    }
+}
+
+int play(const Options& options) {
+    // Every file is looked at before anything sounds, so that a wrong name fails at once.
+    std::optional<Demo> demo;
+    std::vector<Programme> programmes;
+    if (options.mode == Mode::Demo) {
+        programmes.push_back(demo.emplace().programme(options.seconds));
+    } else {
+        for (const std::string& file : options.files) {
+            programmes.push_back(programmeForFile(file, options));
+        }
+    }
+
+    if (options.render) {
+        RenderOutput output(*options.render, options.rate, options.voices);
+        for (const Programme& programme : programmes) {
+            std::cout << "rendering " << programme.title << "\n";
+        }
+        playAll(output, nullptr, programmes, options);
+        std::cout << "wrote " << output.finish() << std::endl;
+    } else {
+        DeviceOutput output(options.rate, options.voices);
+        StatusLine status(stdout, isatty(STDOUT_FILENO) != 0);
+        playAll(output, &status, programmes, options);
+    }
+    return kExitOk;
+}
+
+int run(const Options& options) {
+    switch (options.mode) {
+    case Mode::Help:
+        std::cout << usageText();
+        return kExitOk;
+    case Mode::Version:
+        std::cout << "pelgra-play " PELGRA_VERSION "\n";
+        return kExitOk;
+    case Mode::Info:
+        return describeFiles(options.files);
+    case Mode::Play:
+    case Mode::Demo:
+        return play(options);
+    }
+    return kExitFailure;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(parseOptions({argv + 1, argv + argc}));
+    } catch (const UsageError& error) {
+        std::cerr << "pelgra-play: " << error.what() << "\n"
+                  << "Try 'pelgra-play --help' for more information.\n";
+        return kExitUsage;
+    } catch (const DeviceUnavailable& error) {
+        std::cerr << "pelgra-play: " << error.what()
+                  << "; to render to a file instead, add --render OUT.wav\n";
+        return kExitNoDevice;
+    } catch (const Failure& error) {
+        std::cerr << "pelgra-play: " << error.what() << "\n";
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::cerr << "pelgra-play: " << error.what() << "\n";
+        return kExitFailure;
+    }
+}
