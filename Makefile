@@ -20,8 +20,17 @@ endef
 build: deps
 	$(call configure,build,)
 
+# The demo through the sound device; where there is none (exit status 3), rendered to
+# demo.wav instead, with its length and levels.
 run: build
-	@echo "The engine and the audio library are built in build/lib; the player comes next."
+	@build/bin/pelgra-play --demo; status=$$?; \
+	if [ $$status -eq 3 ]; then \
+		echo "No sound device here: rendering the demo to a file instead."; \
+		build/bin/pelgra-play --demo --render demo.wav || exit $$?; \
+		echo "Listen with: play demo.wav   (or any audio player)"; \
+	else \
+		exit $$status; \
+	fi
 
 # The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
 # then the concurrency tests under ThreadSanitizer.

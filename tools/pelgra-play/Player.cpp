@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 namespace pelgra::play {
@@ -25,9 +26,9 @@ Player::Player(Output& output, Controls& controls, StatusLine* status, int voice
 Ending Player::play(const Programme& programme) {
     // Everything is loaded before anything plays, so that no load holds up a cue.
     std::vector<std::unique_ptr<Sound>> sounds;
-    for (const SoundFile& file : programme.sounds) {
-        sounds.push_back(std::make_unique<Sound>(file.path, file.loop));
-    }
+    std::transform(
+        programme.sounds.begin(), programme.sounds.end(), std::back_inserter(sounds),
+        [](const SoundFile& file) { return std::make_unique<Sound>(file.path, file.loop); });
 
     // Time counts in frames of the output, so that a rendered file has exactly the
     // length asked for.

@@ -12,7 +12,9 @@
 
 #include "PelgraSoundEngine.h"
 
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <optional>
 
 #include <unistd.h>
@@ -34,18 +36,18 @@ int describeFiles(const std::vector<std::string>& files) {
     return status;
 }
 
-void playAll(Output& output, StatusLine* status, const std::vector<Programme>& programmes,
+// Returns true when the listener stopped the run before its end.
+bool playAll(Output& output, StatusLine* status, const std::vector<Programme>& programmes,
              const Options& options) {
     if (options.volume) {
         SetMasterVolume(static_cast<unsigned char>(*options.volume));
     }
     Controls controls(status != nullptr);
     Player player(output, controls, status, options.voices);
-    for (const Programme& programme : programmes) {
-        if (player.play(programme) == Ending::Stopped) {
-            break;
-        }
-    }
+    // A stop ends the whole run, not only the file playing.
+    return std::any_of(programmes.begin(), programmes.end(), [&player](const Programme& programme) {
+        return player.play(programme) == Ending::Stopped;
+    });
 }
 
 int play(const Options& options) {
@@ -55,9 +57,9 @@ int play(const Options& options) {
     if (options.mode == Mode::Demo) {
         programmes.push_back(demo.emplace().programme(options.seconds));
     } else {
-        for (const std::string& file : options.files) {
-            programmes.push_back(programmeForFile(file, options));
-        }
+        std::transform(
+            options.files.begin(), options.files.end(), std::back_inserter(programmes),
+            [&options](const std::string& file) { return programmeForFile(file, options); });
     }
 
     if (options.render) {
@@ -65,12 +67,16 @@ int play(const Options& options) {
         for (const Programme& programme : programmes) {
             std::cout << "rendering " << programme.title << "\n";
         }
-        playAll(output, nullptr, programmes, options);
+        if (playAll(output, nullptr, programmes, options)) {
+            std::cout << "stopped early\n";
+        }
         std::cout << "wrote " << output.finish() << std::endl;
     } else {
         DeviceOutput output(options.rate, options.voices);
         StatusLine status(stdout, isatty(STDOUT_FILENO) != 0);
-        playAll(output, &status, programmes, options);
+        if (playAll(output, &status, programmes, options)) {
+            status.say("stopped");
+        }
     }
     return kExitOk;
 }

@@ -1,0 +1,193 @@
+// The player driven from its command line, as a user runs it, with no sound device.
+#include "PlayerRun.h"
+#include "WavWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include <stdlib.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kToneRate = 44100;
+constexpr double kToneSeconds = 0.5;
+constexpr double kToneLevel = 0.5;
+
+// A folder of its own for each case, with a tone, a text file and whatever else the case
+// writes; removed afterwards.
+class PlayerCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "pelgra-play-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        std::vector<float> tone(static_cast<std::size_t>(kToneSeconds * kToneRate));
+        for (std::size_t i = 0; i < tone.size(); ++i) {
+            tone[i] = static_cast<float>(kToneLevel * std::sin(2 * M_PI * 1000.0 * i / kToneRate));
+        }
+        pelgra::play::writeMonoWav((m_folder / "tone.wav").string(), kToneRate, tone.data(),
+                                   tone.size());
+        std::ofstream(m_folder / "notes.txt") << "not a sound at all\n";
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    PlayerRun run(const std::string& args, const std::string& launcher = "") const {
+        return runPlayer(m_folder, args, launcher);
+    }
+    WavFacts wav(const std::string& name) const { return readWav(m_folder / name); }
+    const fs::path& folder() const { return m_folder; }
+
+private:
+    fs::path m_folder;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(PlayerCli, RenderOfAnEffectLastsItsLengthAtTheMixingRate) {
+    const PlayerRun player = run("--render out.wav tone.wav");
+    ASSERT_EQ(player.status, 0) << player.err;
+    const WavFacts out = wav("out.wav");
+    EXPECT_EQ(out.rate, 48000);
+    EXPECT_EQ(out.channels, 2);
+    EXPECT_EQ(out.subtype, SF_FORMAT_PCM_16);
+    EXPECT_EQ(out.frames, std::llround(kToneSeconds * 48000));
+    // A centred mono sine: alike on both sides, with a sine's ratio of RMS to peak.
+    EXPECT_GT(out.peak(0), 0.05);
+    EXPECT_LE(out.peak(0), 1.0);
+    EXPECT_NEAR(out.peak(0), out.peak(1), 0.01);
+    EXPECT_NEAR(out.rms(0) / out.peak(0), 1 / std::sqrt(2.0), 0.05);
+    // Where the file is and how loud it came out.
+    EXPECT_TRUE(contains(player.out, (fs::canonical(folder()) / "out.wav").string())) << player.out;
+    EXPECT_TRUE(contains(player.out, "peak -")) << player.out;
+    EXPECT_TRUE(contains(player.out, "RMS -")) << player.out;
+}
+
+TEST_F(PlayerCli, RenderFollowsRateSecondsAndVolume) {
+    ASSERT_EQ(run("--render loud.wav --rate 22050 --seconds 1 --volume 255 tone.wav").status, 0);
+    ASSERT_EQ(run("--render soft.wav --rate 22050 --seconds 1 --volume 64 tone.wav").status, 0);
+    ASSERT_EQ(run("--render mute.wav --rate 22050 --seconds 1 --volume 0 tone.wav").status, 0);
+    const WavFacts loud = wav("loud.wav");
+    EXPECT_EQ(loud.rate, 22050);
+    EXPECT_EQ(loud.frames, 22050);
+    // The effect ends half way; the rest is silence.
+    EXPECT_GT(loud.rms(0, 0, 11000), 0.05);
+    EXPECT_EQ(loud.peak(0, 11100), 0.0);
+    EXPECT_GT(loud.peak(0), 1.5 * wav("soft.wav").peak(0));
+    EXPECT_GT(wav("soft.wav").peak(0), 0.0);
+    EXPECT_EQ(wav("mute.wav").peak(0), 0.0);
+}
+
+TEST_F(PlayerCli, RenderOfALoopingEffectSoundsToTheEnd) {
+    ASSERT_EQ(run("--render out.wav --loop --seconds 1.2 tone.wav").status, 0);
+    const WavFacts out = wav("out.wav");
+    EXPECT_EQ(out.frames, std::llround(1.2 * 48000));
+    EXPECT_GT(out.rms(0, out.frames - 4800), 0.05);
+}
+
+TEST_F(PlayerCli, SeveralFilesRenderOneAfterAnother) {
+    ASSERT_EQ(run("--render out.wav tone.wav tone.wav").status, 0);
+    const WavFacts out = wav("out.wav");
+    EXPECT_EQ(out.frames, std::llround(2 * kToneSeconds * 48000));
+    EXPECT_GT(out.rms(0, out.frames - 12000), 0.05); // the second one sounds too
+}
+
+TEST_F(PlayerCli, InfoDescribesAnEffectWithoutPlayingIt) {
+    const PlayerRun player = run("--info tone.wav");
+    ASSERT_EQ(player.status, 0) << player.err;
+    EXPECT_EQ(player.out, "tone.wav\n"
+                          "  kind:     sound effect\n"
+                          "  format:   WAV (Microsoft), Signed 16 bit PCM\n"
+                          "  channels: 1\n"
+                          "  rate:     44100 Hz\n"
+                          "  length:   0.500 s\n");
+}
+
+TEST_F(PlayerCli, InfoGoesOnPastAFileItCannotRead) {
+    const PlayerRun player = run("--info missing.wav tone.wav");
+    EXPECT_EQ(player.status, 1);
+    EXPECT_EQ(player.err, "pelgra-play: missing.wav: no such file\n");
+    EXPECT_TRUE(contains(player.out, "rate:     44100 Hz"));
+}
+
+TEST_F(PlayerCli, FilesItCannotPlayFailWithTheReason) {
+    const struct {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"missing.wav", "pelgra-play: missing.wav: no such file\n"},
+        {"notes.txt", "pelgra-play: notes.txt: not a sound or song the player knows\n"},
+        {".", "pelgra-play: .: is a folder, not a sound file\n"},
+        {"--render out.wav tone.wav missing.wav", "pelgra-play: missing.wav: no such file\n"},
+        {"--render /no/such/folder/out.wav tone.wav", "pelgra-play: cannot write "},
+    };
+    for (const auto& failing : cases) {
+        const PlayerRun player = run(failing.args);
+        EXPECT_EQ(player.status, 1) << failing.args;
+        EXPECT_EQ(player.err.rfind(failing.message, 0), 0u) << failing.args << ": " << player.err;
+    }
+    EXPECT_FALSE(fs::exists(folder() / "out.wav")); // nothing is rendered when a file fails
+}
+
+TEST_F(PlayerCli, WrongCommandLinesFailWithUsageStatus) {
+    for (const char* args : {"--bogus tone.wav", "--volume 300 tone.wav", "--rate", "",
+                             "--demo tone.wav", "--render out.wav --loop tone.wav"}) {
+        const PlayerRun player = run(args);
+        EXPECT_EQ(player.status, 2) << args;
+        EXPECT_TRUE(contains(player.err, "Try 'pelgra-play --help'")) << args << ": " << player.err;
+        EXPECT_TRUE(player.out.empty()) << args;
+    }
+}
+
+TEST_F(PlayerCli, HelpAndVersion) {
+    const PlayerRun help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(contains(help.out, "--render OUT.wav"));
+    const PlayerRun version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("pelgra-play ", 0), 0u);
+}
+
+TEST_F(PlayerCli, AnUnopenableDeviceIsReportedInOneLineWithTheWayOut) {
+    const PlayerRun player = run("tone.wav", "SDL_AUDIODRIVER=no-such-driver");
+    EXPECT_EQ(player.status, 3);
+    EXPECT_EQ(std::count(player.err.begin(), player.err.end(), '\n'), 1) << player.err;
+    EXPECT_TRUE(contains(player.err, "--render")) << player.err;
+}
+
+TEST_F(PlayerCli, PlaysInRealTimeWithPlainStatusLinesWhenNotOnATerminal) {
+    const PlayerRun player = run("--seconds 0.3 tone.wav", "PELGRA_AUDIO_OUTPUT=null");
+    ASSERT_EQ(player.status, 0) << player.err;
+    EXPECT_TRUE(contains(player.out, "tone.wav  voices ")) << player.out;
+    EXPECT_FALSE(contains(player.out, "\r")) << player.out;
+}
+
+TEST_F(PlayerCli, InterruptStopsEndlessPlayCleanly) {
+    const PlayerRun player =
+        run("--loop tone.wav", "PELGRA_AUDIO_OUTPUT=null timeout --preserve-status -s INT 2");
+    EXPECT_EQ(player.status, 0) << player.err;
+    EXPECT_TRUE(contains(player.out, "tone.wav  voices 1/32")) << player.out;
+}
+
+TEST_F(PlayerCli, DemoRendersWithoutADeviceAndLeavesNoTemporaryFiles) {
+    const PlayerRun player = run("--demo --render demo.wav", "TMPDIR=" + folder().string());
+    ASSERT_EQ(player.status, 0) << player.err;
+    const WavFacts demo = wav("demo.wav");
+    EXPECT_EQ(demo.frames, 10 * 48000);
+    EXPECT_GT(demo.peak(0), 0.1);
+    EXPECT_GT(demo.rms(0, 0, 48000), 0.0);  // the song from the start
+    EXPECT_GT(demo.rms(0, 9 * 48000), 0.0); // still at the end
+    for (const auto& entry : fs::directory_iterator(folder())) {
+        EXPECT_EQ(entry.path().filename().string().rfind("pelgra-demo-", 0), std::string::npos);
+    }
+}
