@@ -10,8 +10,17 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-std::size_t framesFor(double seconds, int rate) {
-    return static_cast<std::size_t>(std::lround(seconds * rate));
+// seconds of sound at rate, each sample what voice gives for its time, in order. The
+// last few milliseconds fade out, so that no sound ends with a click.
+template <typename Voice> std::vector<float> synthesise(double seconds, int rate, Voice voice) {
+    constexpr double kReleaseSeconds = 0.005;
+    std::vector<float> sound(static_cast<std::size_t>(std::lround(seconds * rate)));
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double time = static_cast<double>(i) / rate;
+        const double release = std::min(1.0, (seconds - time) / kReleaseSeconds);
+        sound[i] = static_cast<float>(voice(time) * release);
+    }
+    return sound;
 }
 
 // An oscillator whose frequency may change on every sample without clicks: the phase,
@@ -57,51 +66,39 @@ std::vector<float> synthLaser(int rate) {
     constexpr double kSeconds = 0.35;
     constexpr double kFrom = 2000.0;
     constexpr double kTo = 150.0;
-    std::vector<float> sound(framesFor(kSeconds, rate));
     Oscillator oscillator(rate);
-    for (std::size_t i = 0; i < sound.size(); ++i) {
-        const double time = static_cast<double>(i) / rate;
+    return synthesise(kSeconds, rate, [&](double time) {
         const double frequency = kFrom * std::pow(kTo / kFrom, time / kSeconds);
         // A sine pushed towards a square: buzzy, without a square's aliasing.
         const double tone = std::tanh(3.0 * oscillator.sine(frequency));
-        sound[i] = static_cast<float>(0.5 * tone * envelope(time, 0.005, 0.12));
-    }
-    return sound;
+        return 0.5 * tone * envelope(time, 0.005, 0.12);
+    });
 }
 
 std::vector<float> synthDrum(int rate) {
-    constexpr double kSeconds = 0.45;
     constexpr double kClickSeconds = 0.01;
-    std::vector<float> sound(framesFor(kSeconds, rate));
     Oscillator oscillator(rate);
     Noise noise;
-    for (std::size_t i = 0; i < sound.size(); ++i) {
-        const double time = static_cast<double>(i) / rate;
+    return synthesise(0.45, rate, [&](double time) {
         const double frequency = 45.0 + 115.0 * std::exp(-time / 0.04);
-        double sample = 0.85 * oscillator.sine(frequency) * envelope(time, 0.002, 0.13);
-        if (time < kClickSeconds) {
-            sample += 0.3 * noise.next() * (1.0 - time / kClickSeconds);
-        }
-        sound[i] = static_cast<float>(sample);
-    }
-    return sound;
+        const double body = 0.85 * oscillator.sine(frequency) * envelope(time, 0.002, 0.13);
+        const double click =
+            time < kClickSeconds ? 0.3 * noise.next() * (1.0 - time / kClickSeconds) : 0.0;
+        return body + click;
+    });
 }
 
 std::vector<float> synthCoin(int rate) {
-    constexpr double kSeconds = 0.35;
     constexpr double kFirstNoteSeconds = 0.07;
     constexpr double kB5 = 987.77;
     constexpr double kE6 = 1318.51;
-    std::vector<float> sound(framesFor(kSeconds, rate));
     Oscillator oscillator(rate);
-    for (std::size_t i = 0; i < sound.size(); ++i) {
-        const double time = static_cast<double>(i) / rate;
+    return synthesise(0.35, rate, [&](double time) {
         const bool first = time < kFirstNoteSeconds;
         const double level =
             first ? std::min(1.0, time / 0.002) : envelope(time - kFirstNoteSeconds, 0.001, 0.08);
-        sound[i] = static_cast<float>(0.3 * oscillator.square(first ? kB5 : kE6) * level);
-    }
-    return sound;
+        return 0.3 * oscillator.square(first ? kB5 : kE6) * level;
+    });
 }
 
 } // namespace pelgra::play
