@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace pelgra::play {
 
@@ -36,8 +37,13 @@ long long RenderOutput::advance(long long frames) {
 std::string RenderOutput::finish() {
     m_writer.close();
     char line[512];
+    std::error_code unresolved; // then the path as given will do
+    std::string where = std::filesystem::weakly_canonical(m_path, unresolved).string();
+    if (unresolved) {
+        where = m_path;
+    }
     std::snprintf(line, sizeof line, "%s: %.3f s, %d Hz stereo 16-bit, peak %s, RMS %s",
-                  m_path.c_str(), static_cast<double>(m_frames) / rate(), rate(),
+                  where.c_str(), static_cast<double>(m_frames) / rate(), rate(),
                   formatDbfs(m_levels.peak()).c_str(), formatDbfs(m_levels.rms()).c_str());
     return line;
 }
