@@ -103,11 +103,11 @@ void Mixer::detachSource(int slot) {
     if (slot < 0 || slot >= kSourceSlots) {
         return;
     }
-    m_sources[static_cast<std::size_t>(slot)].store(nullptr, std::memory_order_relaxed);
-    // Pairs with the fence in render(): either that mix sees the empty slot, or this
-    // thread sees the mix in progress and waits for its end.
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    const std::uint64_t epoch = m_mixEpoch.load(std::memory_order_relaxed);
+    // Sequentially consistent, as the mix's epoch step and slot reads are: either the
+    // next mix sees the empty slot, or this thread sees that mix in progress and waits
+    // for its end.
+    m_sources[static_cast<std::size_t>(slot)].store(nullptr, std::memory_order_seq_cst);
+    const std::uint64_t epoch = m_mixEpoch.load(std::memory_order_seq_cst);
     if (epoch % 2 == 1) {
         while (m_mixEpoch.load(std::memory_order_acquire) == epoch) {
             std::this_thread::yield();
@@ -129,8 +129,7 @@ MixStatsSnapshot Mixer::stats() const {
 
 void Mixer::render(float* interleavedStereo, int frames) noexcept {
     const auto start = MixStats::Clock::now();
-    m_mixEpoch.fetch_add(1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
+    m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
     float peakLeft = 0.0f;
@@ -235,7 +234,7 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
             return voice.sample() != nullptr;
         }));
     for (auto& slot : m_sources) {
-        if (StreamSource* source = slot.load(std::memory_order_acquire)) {
+        if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
             source->mixInto(accumulator, frames);
         }
     }

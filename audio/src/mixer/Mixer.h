@@ -30,7 +30,7 @@ class Mixer {
 public:
     static constexpr int kBlockFrames = 256;
     static constexpr int kSourceSlots = 64;
-    static constexpr std::size_t kCommandCapacity = 4096;
+    static constexpr std::size_t kCommandCapacity = 8192;
     static constexpr int kAnyVoice = -1;
     static constexpr int kAllVoices = Command::kAllVoices;
 
