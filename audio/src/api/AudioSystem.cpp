@@ -84,26 +84,23 @@ std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int 
     request.loops = (mode & FSOUND_LOOP_NORMAL) != 0;
     request.firstFrame = offset;
     request.frameCount = length;
-    std::uint64_t serial = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_session) {
-            return 0;
-        }
-        request.mixRate = m_session->mixer.mixRate();
-        serial = m_session->serial;
-        m_session->retiredSamples.collect(m_session->mixer);
+    const std::uint64_t serial = withSession(std::uint64_t{0}, [&](Session& session) {
+        request.mixRate = session.mixer.mixRate();
+        session.retiredSamples.collect(session.mixer);
+        return session.serial;
+    });
+    if (serial == 0) {
+        return 0;
     }
     // Decoding takes long: other application threads go on meanwhile.
     std::unique_ptr<Sample> sample = pelgra::audio::loadSample(request);
     if (!sample) {
         return 0;
     }
-    std::lock_guard lock(m_mutex);
-    if (!m_session || m_session->serial != serial) {
-        return 0; // closed (and perhaps restarted) while decoding
-    }
-    return m_session->samples.insert(std::move(sample));
+    return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
+        // Closed, and perhaps started again, while decoding: the sample belongs to no one.
+        return session.serial == serial ? session.samples.insert(std::move(sample)) : 0;
+    });
 }
 
 bool AudioSystem::freeSample(std::uintptr_t handle) {

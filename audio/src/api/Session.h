@@ -25,7 +25,7 @@ struct Session {
     Session(int mixRate, int voices, std::uint64_t serial, SampleTable& samples, SongTable& songs)
         : serial(serial), mixer(mixRate, voices), samples(samples), songs(songs) {}
 
-    // Tells one run of the library from the next, for a load that spans a close.
+    // Tells one run of the library from the next (from 1), for a load that spans a close.
     const std::uint64_t serial;
     Mixer mixer;
     SampleTable& samples;

@@ -1,19 +1,14 @@
 #include "output/SdlOutput.h"
 
 #include "mixer/Mixer.h"
+#include "output/QuietLogs.h"
 
 #include <SDL.h>
 
 namespace pelgra::audio {
 
-namespace {
-void discardLogMessage(void* /*userdata*/, int /*category*/, SDL_LogPriority /*priority*/,
-                       const char* /*message*/) {}
-} // namespace
-
 bool SdlOutput::start(Mixer& mixer) {
-    // The library prints nothing of its own, nor lets SDL print for it.
-    SDL_LogSetOutputFunction(discardLogMessage, nullptr);
+    m_quietLogs.emplace();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return false;
     }
@@ -48,11 +43,13 @@ void SdlOutput::stop() noexcept {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_subsystemStarted = false;
     }
+    m_quietLogs.reset();
 }
 
 void SdlOutput::callback(void* self, std::uint8_t* stream, int bytes) {
     auto* output = static_cast<SdlOutput*>(self);
-    output->m_mixer->render(reinterpret_cast<float*>(stream),
+    // The device was opened for float frames: SDL hands their buffer over as bytes.
+    output->m_mixer->render(static_cast<float*>(static_cast<void*>(stream)),
                             bytes / static_cast<int>(2 * sizeof(float)));
 }
 

@@ -4,8 +4,10 @@
 #define PELGRA_AUDIO_SDL_OUTPUT_H
 
 #include "output/Output.h"
+#include "output/QuietLogs.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace pelgra::audio {
 
@@ -26,6 +28,7 @@ private:
     std::uint32_t m_device = 0;
     bool m_subsystemStarted = false;
     Mixer* m_mixer = nullptr;
+    std::optional<QuietDeviceLogs> m_quietLogs;
 };
 
 } // namespace pelgra::audio
