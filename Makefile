@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-tsan clean
+.PHONY: all deps build run test test-asan test-tsan bench clean
 
 all: build
 
@@ -39,12 +39,16 @@ test: build
 	$(MAKE) --no-print-directory test-asan test-tsan
 
 test-asan: deps
-	$(call configure,build-asan,-DPELGRA_SANITIZE=address)
+	$(call configure,build-asan,-DPELGRA_SANITIZE=address -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 test-tsan: deps
-	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread)
+	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
+
+# The audio library's figures (mixing, loading, call latency, callback gaps).
+bench: build
+	build/bin/pelgra_bench
 
 clean:
 	rm -rf build build-asan build-tsan
