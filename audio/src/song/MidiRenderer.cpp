@@ -92,13 +92,13 @@ const char* soundFontPath() {
     return configured != nullptr ? configured : kDefaultSoundFont;
 }
 
-std::unique_ptr<MidiRenderer> MidiRenderer::open(const std::vector<std::uint8_t>& file, int mixRate,
+std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file, int mixRate,
                                                  const char* soundFont) {
     silenceFluidSynth();
     if (soundFont == nullptr || !isWellFormedMidi(file) || !isSoundFont2(soundFont)) {
         return nullptr;
     }
-    std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(file));
+    std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
     renderer->settings_ = new_fluid_settings();
     if (renderer->settings_ == nullptr ||
         fluid_settings_setnum(renderer->settings_, "synth.sample-rate", mixRate) != FLUID_OK) {

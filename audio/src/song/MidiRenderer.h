@@ -27,7 +27,7 @@ public:
     // plays, when the SoundFont cannot be loaded, or when FluidSynth does not run at
     // the mixing rate. Logs nothing: FluidSynth's logging is switched off for the
     // whole process.
-    static std::unique_ptr<MidiRenderer> open(const std::vector<std::uint8_t>& file, int mixRate,
+    static std::unique_ptr<MidiRenderer> open(std::vector<std::uint8_t> file, int mixRate,
                                               const char* soundFont);
     ~MidiRenderer() override;
     MidiRenderer(const MidiRenderer&) = delete;

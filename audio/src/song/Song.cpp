@@ -24,11 +24,11 @@ constexpr std::uint32_t kPausedBit = 2;
 constexpr std::uint32_t kEpochStep = 4;
 constexpr std::uint32_t kEpochMask = ~(kPlayingBit | kPausedBit);
 
-std::unique_ptr<SongRenderer> openRenderer(const std::vector<std::uint8_t>& file, int mixRate) {
+std::unique_ptr<SongRenderer> openRenderer(std::vector<std::uint8_t> file, int mixRate) {
     if (hasMidiSignature(file)) {
-        return MidiRenderer::open(file, mixRate, soundFontPath());
+        return MidiRenderer::open(std::move(file), mixRate, soundFontPath());
     }
-    return ModuleRenderer::open(file, mixRate);
+    return ModuleRenderer::open(std::move(file), mixRate);
 }
 
 std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
@@ -44,11 +44,11 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         return nullptr;
     }
     try {
-        const std::optional<std::vector<std::uint8_t>> file = readSongFile(path);
+        std::optional<std::vector<std::uint8_t>> file = readSongFile(path);
         if (!file) {
             return nullptr;
         }
-        std::unique_ptr<SongRenderer> renderer = openRenderer(*file, mixRate);
+        std::unique_ptr<SongRenderer> renderer = openRenderer(std::move(*file), mixRate);
         if (renderer == nullptr) {
             return nullptr;
         }
@@ -115,17 +115,22 @@ std::uint64_t Song::freshFramesAhead() const noexcept {
 
 bool Song::awaitRendered(int frames) noexcept {
     const std::uint64_t most = ring_->capacity() - rampFrames_ - kSliceFrames;
+    const auto rendered = [&] {
+        const std::uint32_t command = command_.load(std::memory_order_acquire);
+        // A song that does not play keeps no more than a fade's worth ahead, and
+        // nothing before it has ever played.
+        const std::uint64_t reach = (command & kPlayingBit) != 0  ? most
+                                    : (command & kEpochMask) != 0 ? rampFrames_
+                                                                  : 0;
+        const std::uint64_t wanted = std::min<std::uint64_t>(std::max(frames, 0), reach);
+        return ringEpoch_.load(std::memory_order_acquire) == (command & kEpochMask) &&
+               freshFramesAhead() >= wanted;
+    };
+    if (rendered()) {
+        return true;
+    }
     worker_->wake();
-    return worker_->waitUntil(
-        [&] {
-            const std::uint32_t command = command_.load(std::memory_order_acquire);
-            // A song that does not play keeps no more than a fade's worth ahead.
-            const std::uint64_t wanted = std::min<std::uint64_t>(
-                std::max(frames, 0), (command & kPlayingBit) != 0 ? most : rampFrames_);
-            return ringEpoch_.load(std::memory_order_acquire) == (command & kEpochMask) &&
-                   freshFramesAhead() >= wanted;
-        },
-        kWaitLimit);
+    return worker_->waitUntil(rendered, kWaitLimit);
 }
 
 bool Song::renderAhead() noexcept {
@@ -136,8 +141,8 @@ bool Song::renderAhead() noexcept {
     }
     const std::uint64_t ahead = ring_->writePosition() - ring_->readPosition();
     if ((command & kPlayingBit) == 0) {
-        // Stopped: only what a fade-out may still need.
-        if (ahead >= static_cast<std::uint64_t>(rampFrames_)) {
+        // Stopped: only what a fade-out may still need, once it has played.
+        if (epoch == 0 || ahead >= static_cast<std::uint64_t>(rampFrames_)) {
             return false;
         }
     } else if (ring_->capacity() - ahead < kSliceFrames) {

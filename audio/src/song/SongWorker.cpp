@@ -4,9 +4,10 @@
 
 namespace pelgra::audio {
 namespace {
-// How long the worker rests when every ring was full. Far shorter than the time a
-// ring lasts, so the rings stay topped up.
-constexpr std::chrono::milliseconds kRest{5};
+// How long the worker rests when every ring was full: far shorter than the quarter
+// of a second a ring lasts, so the rings stay topped up, yet long enough that waking
+// costs little. Calls that need the worker sooner wake it.
+constexpr std::chrono::milliseconds kRest{40};
 } // namespace
 
 std::shared_ptr<SongWorker> SongWorker::shared() {
