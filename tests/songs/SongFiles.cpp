@@ -25,7 +25,7 @@ SongFiles::~SongFiles() {
 
 std::string SongFiles::write(const std::string& name,
                              const std::vector<std::uint8_t>& bytes) const {
-    const std::string path = (directory_ / name).string();
+    std::string path = (directory_ / name).string();
     EXPECT_TRUE(pelgra::gen::writeFile(path, bytes)) << path;
     return path;
 }

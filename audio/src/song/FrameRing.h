@@ -15,12 +15,12 @@ class FrameRing {
 public:
     // Room for at least `minimumFrames` frames (rounded up to a power of two).
     explicit FrameRing(std::size_t minimumFrames) {
-        std::size_t capacity = 1;
-        while (capacity < minimumFrames) {
-            capacity <<= 1;
+        std::size_t frames = 1;
+        while (frames < minimumFrames) {
+            frames <<= 1;
         }
-        samples_.assign(2 * capacity, 0.0F);
-        mask_ = capacity - 1;
+        samples_.assign(2 * frames, 0.0F);
+        mask_ = frames - 1;
     }
 
     std::size_t capacity() const noexcept { return mask_ + 1; }

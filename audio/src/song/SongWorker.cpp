@@ -57,7 +57,7 @@ void SongWorker::run() noexcept {
     while (!quitting_) {
         bool rendered = false;
         // By index: tasks may come and go while the mutex is let go for rendering.
-        for (std::size_t i = 0; i < tasks_.size() && !quitting_; ++i) {
+        for (std::size_t i = 0; i < tasks_.size(); ++i) {
             Task* task = tasks_[i];
             current_ = task;
             lock.unlock();
