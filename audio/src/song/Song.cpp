@@ -108,9 +108,11 @@ bool Song::isPlaying() const noexcept {
 }
 
 std::uint64_t Song::freshFramesAhead() const noexcept {
+    // Loaded in this order, neither position can be past the end loaded last.
+    const std::uint64_t read = ring_->readPosition();
     const std::uint64_t start = epochStart_.load(std::memory_order_acquire);
     const std::uint64_t written = ring_->writePosition();
-    return written - std::max(ring_->readPosition(), start);
+    return written - std::max(read, start);
 }
 
 bool Song::awaitRendered(int frames) noexcept {
