@@ -59,7 +59,7 @@ public:
     // (for a song that does not play: as far as a fade-out may need). For callers that mix faster
     // than real time, such as a manual output, tests and benchmarks; the audio thread never calls
     // it. Returns false when the wait timed out.
-    bool awaitRendered(int frames) noexcept;
+    bool awaitRendered(int frames) noexcept override;
 
     // Frames over which starts, pauses and stops fade.
     int rampFrames() const noexcept { return rampFrames_; }
