@@ -1,4 +1,8 @@
 // The player driven from its command line, as a user runs it, with no sound device.
+#include "DemoSongs.h"
+#include "FileInfo.h"
+#include "MidiWriter.h"
+#include "ModuleWriter.h"
 #include "PlayerRun.h"
 #include "WavWriter.h"
 
@@ -13,6 +17,7 @@
 #include <stdlib.h>
 
 namespace fs = std::filesystem;
+namespace gen = pelgra::gen;
 
 namespace {
 
@@ -20,8 +25,36 @@ constexpr int kToneRate = 44100;
 constexpr double kToneSeconds = 0.5;
 constexpr double kToneLevel = 0.5;
 
-// A folder of its own for each case, with a tone, a text file and whatever else the case
-// writes; removed afterwards.
+// One pattern at the default speed: 64 rows of 6 ticks of 20 ms, 7.68 seconds. Notes on
+// three of the four channels, on every eighth row.
+std::vector<std::uint8_t> testModule() {
+    gen::ModuleWriter module("test tune");
+    const int square = module.addInstrument(gen::Waveform::Square, 48);
+    const int saw = module.addInstrument(gen::Waveform::Saw, 40);
+    const int pattern = module.addPattern();
+    for (int row = 0; row < gen::ModuleWriter::kRows; row += 8) {
+        module.setNote(pattern, row, 0, square, 24 + row / 8);
+        module.setNote(pattern, row, 1, saw, 12);
+        module.setNote(pattern, row + 4, 2, square, 19);
+    }
+    return module.build();
+}
+
+// Eight quarters at 120 beats a minute, 4 seconds, on MIDI channels 1 and 2.
+std::vector<std::uint8_t> testMidi() {
+    constexpr int kQuarter = 96;
+    gen::MidiWriter midi(kQuarter);
+    midi.setTempo(500000);
+    midi.setProgram(1, 33); // a bass
+    for (int beat = 0; beat < 8; ++beat) {
+        midi.addNote(0, 60 + beat, 100, beat * kQuarter, kQuarter);
+        midi.addNote(1, 36, 100, beat * kQuarter, kQuarter / 2);
+    }
+    return midi.build();
+}
+
+// A folder of its own for each case, with a tone, a module, a MIDI file, a text file and
+// whatever else the case writes; removed afterwards.
 class PlayerCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,6 +67,8 @@ protected:
         }
         pelgra::play::writeMonoWav((m_folder / "tone.wav").string(), kToneRate, tone.data(),
                                    tone.size());
+        ASSERT_TRUE(gen::writeFile((m_folder / "song.mod").string(), testModule()));
+        ASSERT_TRUE(gen::writeFile((m_folder / "song.mid").string(), testMidi()));
         std::ofstream(m_folder / "notes.txt") << "not a sound at all\n";
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -102,6 +137,34 @@ TEST_F(PlayerCli, SeveralFilesRenderOneAfterAnother) {
     EXPECT_GT(out.rms(0, out.frames - 12000), 0.05); // the second one sounds too
 }
 
+TEST_F(PlayerCli, RenderOfASongWithoutSecondsIsOnePass) {
+    for (const std::string song : {"song.mod", "song.mid"}) {
+        ASSERT_EQ(run("--render out.wav " + song).status, 0) << song;
+        const double pass = pelgra::play::probeFile((folder() / song).string()).seconds;
+        const WavFacts out = wav("out.wav");
+        EXPECT_EQ(out.frames, std::llround(pass * 48000)) << song;
+        EXPECT_GT(out.rms(0), 0.001) << song;
+        EXPECT_GT(out.rms(1, out.frames / 2), 0.001) << song;
+    }
+}
+
+TEST_F(PlayerCli, RenderOfASongForSecondsLoopsIt) {
+    ASSERT_EQ(run("--render out.wav --rate 44100 --seconds 5 song.mid").status, 0);
+    const WavFacts out = wav("out.wav");
+    EXPECT_EQ(out.frames, 5 * 44100);
+    EXPECT_GT(out.rms(0, 4 * 44100), 0.001); // the 4-second tune has come round again
+}
+
+TEST_F(PlayerCli, SongsAndEffectsAreToldApartByLoadingNotByName) {
+    fs::copy_file(folder() / "song.mod", folder() / "tune.wav");
+    fs::copy_file(folder() / "tone.wav", folder() / "tone.mod");
+    // With the effects' master volume at 0 only a song is heard.
+    ASSERT_EQ(run("--render song.wav --volume 0 --seconds 1 tune.wav").status, 0);
+    ASSERT_EQ(run("--render effect.wav --volume 0 --seconds 1 tone.mod").status, 0);
+    EXPECT_GT(wav("song.wav").peak(0), 0.01);
+    EXPECT_EQ(wav("effect.wav").peak(0), 0.0);
+}
+
 TEST_F(PlayerCli, InfoDescribesAnEffectWithoutPlayingIt) {
     const PlayerRun player = run("--info tone.wav");
     ASSERT_EQ(player.status, 0) << player.err;
@@ -111,6 +174,24 @@ TEST_F(PlayerCli, InfoDescribesAnEffectWithoutPlayingIt) {
                           "  channels: 1\n"
                           "  rate:     44100 Hz\n"
                           "  length:   0.500 s\n");
+}
+
+TEST_F(PlayerCli, InfoDescribesSongs) {
+    const PlayerRun player = run("--info song.mod song.mid");
+    ASSERT_EQ(player.status, 0) << player.err;
+    EXPECT_EQ(player.out, "song.mod\n"
+                          "  kind:     song\n"
+                          "  format:   ProTracker MOD (M.K.) (mod)\n"
+                          "  title:    test tune\n"
+                          "  channels: 4\n"
+                          "  rate:     none of its own (plays at the mixing rate)\n"
+                          "  length:   7.680 s, then loops\n"
+                          "song.mid\n"
+                          "  kind:     song\n"
+                          "  format:   Standard MIDI file, type 0, 1 track\n"
+                          "  channels: 2\n"
+                          "  rate:     none of its own (plays at the mixing rate)\n"
+                          "  length:   4.000 s, then loops\n");
 }
 
 TEST_F(PlayerCli, InfoGoesOnPastAFileItCannotRead) {

@@ -1,6 +1,6 @@
 #include "Demo.h"
 
-#include "DemoSong.h"
+#include "DemoSongs.h"
 #include "Errors.h"
 #include "Synth.h"
 #include "WavWriter.h"
@@ -44,6 +44,12 @@ std::string fileOf(const std::filesystem::path& folder, std::size_t sound) {
     return (folder / kFileNames[sound]).string();
 }
 
+void writeSong(const std::string& path) {
+    if (!gen::writeFile(path, gen::makeDemoModule())) {
+        throw Failure("cannot write " + path);
+    }
+}
+
 void writeEffect(const std::string& path, const std::vector<float>& sound) {
     writeMonoWav(path, kEffectRate, sound.data(), sound.size());
 }
@@ -52,7 +58,7 @@ void writeEffect(const std::string& path, const std::vector<float>& sound) {
 
 Demo::Demo() : m_folder(makeTemporaryFolder()) {
     try {
-        writeDemoSong(fileOf(m_folder, kSong));
+        writeSong(fileOf(m_folder, kSong));
         writeEffect(fileOf(m_folder, kLaser), synthLaser(kEffectRate));
         writeEffect(fileOf(m_folder, kDrum), synthDrum(kEffectRate));
         writeEffect(fileOf(m_folder, kCoin), synthCoin(kEffectRate));

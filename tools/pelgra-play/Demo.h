@@ -1,5 +1,5 @@
-// The built-in demo: effects synthesised here and a song composed here, written to a
-// temporary folder as files like any others, then effects cued over the song.
+// The built-in demo: effects synthesised here and a song from the project's generators, written to
+// a temporary folder as files like any others, then effects cued over the song.
 #ifndef PELGRA_PLAY_DEMO_H
 #define PELGRA_PLAY_DEMO_H
 
