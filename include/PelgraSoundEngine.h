@@ -9,6 +9,10 @@
 // nothing else reports anything, and nothing throws or logs. An object whose load
 // failed holds no handle, and every operation on it is harmless.
 //
+// The header also brings in the declarations of the utility library PelgraSDK
+// (PelgraSDK/PelgraSDK.h). This library defines and exports some of their members: those
+// marked PELGRA_ENGINE_API; the others are PelgraSDK's own.
+//
 // Threads: the engine has no lock of its own. Make the engine calls from one thread
 // at a time, and use each sound object from one thread at a time. Mixing runs on the
 // audio library's own thread and never waits for these calls.
@@ -16,6 +20,7 @@
 #define PELGRA_SOUND_ENGINE_H
 
 #include "PelgraEngineExport.h"
+#include "PelgraSDK/PelgraSDK.h"
 
 struct FSOUND_SAMPLE;
 struct FMUSIC_MODULE;
