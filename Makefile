@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-tsan test-windows clean
+.PHONY: all deps build run test test-asan test-tsan test-windows bench clean
 
 all: build
 
@@ -30,17 +30,21 @@ test: build
 	$(MAKE) --no-print-directory test-asan test-tsan test-windows
 
 test-asan: deps
-	$(call configure,build-asan,-DPELGRA_SANITIZE=address)
+	$(call configure,build-asan,-DPELGRA_SANITIZE=address -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 test-tsan: deps
-	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread)
+	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
 
 # The Windows DLLs, cross-compiled with MinGW-w64; their tests run under Wine.
 test-windows: deps
-	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake)
+	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-mingw --output-on-failure
+
+# The audio library's figures (mixing, loading, call latency, callback gaps).
+bench: build
+	build/bin/pelgra_bench
 
 clean:
 	rm -rf build build-asan build-tsan build-mingw

@@ -17,3 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Test programs run under Wine, which finds the toolchain's runtime DLLs through the
 # path that the wrapper sets.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine-run.sh)
+
+# pkg-config looks only among the target system's packages, never the build machine's.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${triple}/lib/pkgconfig:/usr/${triple}/share/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

@@ -1,6 +1,8 @@
 // A source of finished stereo frames that the mixer pulls on the audio thread, beside
-// its sample voices: a song is one. Implementations keep pull() real-time safe: no
+// its sample voices: a song is one. Implementations keep mixInto() real-time safe: no
 // lock an application thread can hold, no allocation or free, no file access.
+// Mixer::attachSource puts one in a slot; after Mixer::detachSource returns, the audio
+// thread no longer sees it and it may be deleted.
 #ifndef PELGRA_AUDIO_STREAM_SOURCE_H
 #define PELGRA_AUDIO_STREAM_SOURCE_H
 

@@ -1,0 +1,114 @@
+// The C entry points: each checks nothing itself and hands over to the library object
+// through the boundary helper, so that no exception leaves the library.
+#include "PelgraAudio.h"
+
+#include "api/AudioSystem.h"
+#include "api/Boundary.h"
+
+#include <cstdint>
+
+using pelgra::audio::AudioSystem;
+using pelgra::audio::guarded;
+
+namespace {
+
+AudioSystem& audio() {
+    return AudioSystem::instance();
+}
+
+std::uintptr_t handleValue(const void* handle) {
+    return reinterpret_cast<std::uintptr_t>(handle);
+}
+
+FSOUND_SAMPLE* sampleHandle(std::uintptr_t value) {
+    return reinterpret_cast<FSOUND_SAMPLE*>(value); // an opaque number, never dereferenced
+}
+
+int flag(bool value) {
+    return value ? 1 : 0;
+}
+
+} // namespace
+
+extern "C" {
+
+int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
+    return guarded(0, [&] { return flag(audio().init(mixRate, maxSoftwareChannels)); });
+}
+
+void FSOUND_Close(void) {
+    guarded([] { audio().close(); });
+}
+
+int FSOUND_SetSFXMasterVolume(int volume) {
+    return guarded(0, [&] { return flag(audio().setMasterVolume(volume)); });
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset,
+                                  int length) {
+    return guarded<FSOUND_SAMPLE*>(nullptr, [&]() -> FSOUND_SAMPLE* {
+        if (index != FSOUND_FREE) {
+            return nullptr;
+        }
+        return sampleHandle(audio().loadSample(name, mode, offset, length));
+    });
+}
+
+int FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
+    return guarded(0, [&] { return flag(audio().freeSample(handleValue(sample))); });
+}
+
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
+    return guarded(-1, [&] { return audio().play(channel, handleValue(sample)); });
+}
+
+int FSOUND_SetPaused(int channel, int paused) {
+    return guarded(0, [&] { return flag(audio().setPaused(channel, paused != 0)); });
+}
+
+int FSOUND_StopSound(int channel) {
+    return guarded(0, [&] { return flag(audio().stop(channel)); });
+}
+
+// Songs are wired to the mixer's stream-source slots by the song code.
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* /*name*/) {
+    return nullptr;
+}
+int FMUSIC_FreeSong(FMUSIC_MODULE* /*song*/) {
+    return 0;
+}
+int FMUSIC_PlaySong(FMUSIC_MODULE* /*song*/) {
+    return 0;
+}
+int FMUSIC_StopSong(FMUSIC_MODULE* /*song*/) {
+    return 0;
+}
+int FMUSIC_SetPaused(FMUSIC_MODULE* /*song*/, int /*paused*/) {
+    return 0;
+}
+int FMUSIC_StopAllSongs(void) {
+    return 0;
+}
+
+int PelgraAudio_SetOutput(const char* name) {
+    return guarded(0, [&] { return flag(audio().setOutput(name)); });
+}
+
+int PelgraAudio_Render(float* interleavedStereo, int frames) {
+    return guarded(0, [&] { return audio().render(interleavedStereo, frames); });
+}
+
+int PelgraAudio_GetStats(PelgraAudioStats* stats) {
+    return guarded(0, [&] {
+        if (stats == nullptr) {
+            return 0;
+        }
+        *stats = audio().stats();
+        return 1;
+    });
+}
+
+void PelgraAudio_ResetStats(void) {
+    guarded([] { audio().resetStats(); });
+}
+}

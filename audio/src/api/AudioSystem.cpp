@@ -1,0 +1,161 @@
+#include "api/AudioSystem.h"
+
+#include "output/OutputFactory.h"
+#include "sample/SampleLoader.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace pelgra::audio {
+
+namespace {
+constexpr int kMinRate = 8000;
+constexpr int kMaxRate = 192000;
+constexpr int kMaxVoices = 1024;
+constexpr int kMaxVolume = 255;
+constexpr const char* kOutputVariable = "PELGRA_AUDIO_OUTPUT";
+constexpr const char* kDefaultOutput = "sdl";
+} // namespace
+
+AudioSystem& AudioSystem::instance() {
+    // Never destroyed: static destructors of the application may still call in.
+    static AudioSystem* const system = new AudioSystem();
+    return *system;
+}
+
+std::string AudioSystem::chosenOutput() const {
+    if (m_outputOverride) {
+        return *m_outputOverride;
+    }
+    const char* fromEnvironment = std::getenv(kOutputVariable);
+    return fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment
+                                                                  : kDefaultOutput;
+}
+
+bool AudioSystem::setOutput(const char* name) {
+    std::lock_guard lock(m_mutex);
+    if (m_session || (name != nullptr && !isOutputName(name))) {
+        return false;
+    }
+    m_outputOverride = name != nullptr ? std::optional<std::string>(name) : std::nullopt;
+    return true;
+}
+
+bool AudioSystem::init(int mixRate, int voices) {
+    if (mixRate < kMinRate || mixRate > kMaxRate || voices < 1 || voices > kMaxVoices) {
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    if (m_session) {
+        return false;
+    }
+    auto session = std::make_unique<Session>(mixRate, voices, ++m_sessions, m_samples, m_songs);
+    session->output = makeOutput(chosenOutput(), mixRate, m_renderGate);
+    if (!session->output || !session->output->start(session->mixer)) {
+        return false;
+    }
+    m_session = std::move(session);
+    return true;
+}
+
+void AudioSystem::close() {
+    std::lock_guard lock(m_mutex);
+    if (m_session) {
+        // No mix runs after this, so everything can go at once.
+        m_session->output->stop();
+        m_songs.removeAll();
+        m_samples.removeAll();
+        m_session.reset();
+    }
+}
+
+bool AudioSystem::setMasterVolume(int volume) {
+    return withSession(false, [&](Session& session) {
+        session.mixer.setMasterGain(static_cast<float>(std::clamp(volume, 0, kMaxVolume)) /
+                                    kMaxVolume);
+        return true;
+    });
+}
+
+std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int offset,
+                                       int length) {
+    SampleRequest request;
+    request.path = name;
+    request.loops = (mode & FSOUND_LOOP_NORMAL) != 0;
+    request.firstFrame = offset;
+    request.frameCount = length;
+    const std::uint64_t serial = withSession(std::uint64_t{0}, [&](Session& session) {
+        request.mixRate = session.mixer.mixRate();
+        session.retiredSamples.collect(session.mixer);
+        return session.serial;
+    });
+    if (serial == 0) {
+        return 0;
+    }
+    // Decoding takes long: other application threads go on meanwhile.
+    std::unique_ptr<Sample> sample = pelgra::audio::loadSample(request);
+    if (!sample) {
+        return 0;
+    }
+    return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
+        // Closed, and perhaps started again, while decoding: the sample belongs to no one.
+        return session.serial == serial ? session.samples.insert(std::move(sample)) : 0;
+    });
+}
+
+bool AudioSystem::freeSample(std::uintptr_t handle) {
+    return withSession(false, [&](Session& session) {
+        std::unique_ptr<Sample> sample = session.samples.remove(handle);
+        if (!sample) {
+            return false;
+        }
+        session.retiredSamples.retire(session.mixer, std::move(sample));
+        session.retiredSamples.collect(session.mixer);
+        return true;
+    });
+}
+
+int AudioSystem::play(int voice, std::uintptr_t sampleHandle) {
+    return withSession(-1, [&](Session& session) {
+        const Sample* sample = session.samples.find(sampleHandle);
+        return sample != nullptr ? session.mixer.play(voice, *sample) : -1;
+    });
+}
+
+bool AudioSystem::setPaused(int voice, bool paused) {
+    return withSession(false,
+                       [&](Session& session) { return session.mixer.setPaused(voice, paused); });
+}
+
+bool AudioSystem::stop(int voice) {
+    return withSession(false, [&](Session& session) { return session.mixer.stop(voice); });
+}
+
+PelgraAudioStats AudioSystem::stats() {
+    return withSession(PelgraAudioStats{}, [](Session& session) {
+        const MixStatsSnapshot mix = session.mixer.stats();
+        PelgraAudioStats stats{};
+        stats.framesMixed = mix.framesMixed;
+        stats.callbacks = mix.callbacks;
+        stats.longestCallbackMicros = mix.longestCallbackMicros;
+        stats.longestGapMicros = mix.longestGapMicros;
+        stats.bufferFrames = static_cast<unsigned int>(session.output->bufferFrames());
+        stats.mixRate = session.mixer.mixRate();
+        stats.voicesInUse = mix.voicesInUse;
+        stats.samplesAlive = static_cast<int>(session.samples.size());
+        stats.songsAlive = static_cast<int>(session.songs.size());
+        stats.songsPlaying = mix.sourcesAttached;
+        stats.peakLeft = mix.peakLeft;
+        stats.peakRight = mix.peakRight;
+        return stats;
+    });
+}
+
+void AudioSystem::resetStats() {
+    withSession(0, [](Session& session) {
+        session.mixer.resetStats();
+        return 0;
+    });
+}
+
+} // namespace pelgra::audio

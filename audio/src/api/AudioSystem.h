@@ -1,0 +1,63 @@
+// The library as one object: its lifecycle, the output choice and the running session.
+// Application threads serialise on one mutex of its own, which the audio thread never
+// takes. It is created on first use and never destroyed, so it still works when an
+// application's static destructors call the library at exit.
+#ifndef PELGRA_AUDIO_AUDIO_SYSTEM_H
+#define PELGRA_AUDIO_AUDIO_SYSTEM_H
+
+#include "PelgraAudio.h"
+#include "api/Session.h"
+#include "output/ManualOutput.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace pelgra::audio {
+
+class AudioSystem {
+public:
+    static AudioSystem& instance();
+
+    bool setOutput(const char* name);
+    bool init(int mixRate, int voices);
+    void close();
+
+    bool setMasterVolume(int volume);
+    std::uintptr_t loadSample(const char* name, unsigned int mode, int offset, int length);
+    bool freeSample(std::uintptr_t handle);
+    int play(int voice, std::uintptr_t sampleHandle);
+    bool setPaused(int voice, bool paused);
+    bool stop(int voice);
+
+    int render(float* interleavedStereo, int frames) noexcept {
+        return m_renderGate.render(interleavedStereo, frames);
+    }
+    PelgraAudioStats stats();
+    void resetStats();
+
+    // Runs body(Session&) under the application lock when the library runs and
+    // returns its result; returns `notRunning` otherwise. For the song calls.
+    template <typename Result, typename Body> Result withSession(Result notRunning, Body&& body) {
+        std::lock_guard lock(m_mutex);
+        return m_session ? body(*m_session) : notRunning;
+    }
+
+private:
+    AudioSystem() = default;
+    std::string chosenOutput() const;
+
+    std::mutex m_mutex;
+    std::optional<std::string> m_outputOverride;
+    Session::SampleTable m_samples;
+    Session::SongTable m_songs;
+    std::unique_ptr<Session> m_session;
+    std::uint64_t m_sessions = 0;
+    ManualRenderGate m_renderGate;
+};
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,57 @@
+#include "mixer/MixKernels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pelgra::audio {
+
+// A steady gain is by far the common case; its loops vectorise cleanly.
+void mixMono(float* __restrict stereoAccumulator, const float* __restrict mono, int frames,
+             float gain, float gainStep) {
+    if (gainStep == 0.0f) {
+        for (int i = 0; i < frames; ++i) {
+            const float value = mono[i] * gain;
+            stereoAccumulator[2 * i] += value;
+            stereoAccumulator[2 * i + 1] += value;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        const float value = mono[i] * (gain + gainStep * static_cast<float>(i));
+        stereoAccumulator[2 * i] += value;
+        stereoAccumulator[2 * i + 1] += value;
+    }
+}
+
+void mixStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
+               float gain, float gainStep) {
+    if (gainStep == 0.0f) {
+        for (int i = 0; i < 2 * frames; ++i) {
+            stereoAccumulator[i] += stereo[i] * gain;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        const float frameGain = gain + gainStep * static_cast<float>(i);
+        stereoAccumulator[2 * i] += stereo[2 * i] * frameGain;
+        stereoAccumulator[2 * i + 1] += stereo[2 * i + 1] * frameGain;
+    }
+}
+
+void clipToOutput(const float* __restrict stereoAccumulator, float* __restrict out, int frames,
+                  float& peakLeft, float& peakRight) {
+    float left = 0.0f;
+    float right = 0.0f;
+    for (int i = 0; i < frames; ++i) {
+        const float l = std::clamp(stereoAccumulator[2 * i], -1.0f, 1.0f);
+        const float r = std::clamp(stereoAccumulator[2 * i + 1], -1.0f, 1.0f);
+        out[2 * i] = l;
+        out[2 * i + 1] = r;
+        left = std::max(left, std::fabs(l));
+        right = std::max(right, std::fabs(r));
+    }
+    peakLeft = left;
+    peakRight = right;
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,19 @@
+// The inner loops: add a run of sample frames, scaled by a gain that moves linearly
+// from `gain` by `gainStep` per frame, to an interleaved stereo accumulator. Mono
+// frames go to both sides at full level.
+#ifndef PELGRA_AUDIO_MIX_KERNELS_H
+#define PELGRA_AUDIO_MIX_KERNELS_H
+
+namespace pelgra::audio {
+
+void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain, float gainStep);
+void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
+               float gainStep);
+
+// Copies the accumulator to the output, clipped to -1..1; returns the peaks of each side.
+void clipToOutput(const float* stereoAccumulator, float* out, int frames, float& peakLeft,
+                  float& peakRight);
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,244 @@
+#include "mixer/Mixer.h"
+
+#include "mixer/MixKernels.h"
+#include "sample/Sample.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace pelgra::audio {
+
+namespace {
+// Pauses, resumes and stops fade over this long.
+constexpr int kFadeMillis = 4;
+} // namespace
+
+Mixer::Mixer(int mixRate, int voices)
+    : m_mixRate(mixRate), m_fadeFrames(std::max(1, mixRate * kFadeMillis / 1000)), m_book(voices),
+      m_voices(static_cast<std::size_t>(voices)),
+      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
+    for (auto& source : m_sources) {
+        source.store(nullptr, std::memory_order_relaxed);
+    }
+}
+
+// ---- Application side ----------------------------------------------------------------
+
+bool Mixer::send(const Command& command) {
+    return m_commands.push(command);
+}
+
+int Mixer::play(int voice, const Sample& sample) {
+    if (voice == kAnyVoice) {
+        voice = m_book.pickVoice();
+    } else if (!validVoice(voice)) {
+        return -1;
+    }
+    Command command;
+    command.type = Command::Type::Play;
+    command.voice = voice;
+    command.playId = m_book.nextPlayId(voice);
+    command.sample = &sample;
+    if (!send(command)) {
+        return -1;
+    }
+    m_book.started(voice, sample);
+    return voice;
+}
+
+bool Mixer::stop(int voice) {
+    if (voice != kAllVoices && !validVoice(voice)) {
+        return false;
+    }
+    Command command;
+    command.type = Command::Type::Stop;
+    command.voice = voice;
+    if (!send(command)) {
+        return false;
+    }
+    if (voice == kAllVoices) {
+        m_book.stoppedAll();
+    } else {
+        m_book.stopped(voice);
+    }
+    return true;
+}
+
+bool Mixer::setPaused(int voice, bool paused) {
+    if (voice != kAllVoices && !validVoice(voice)) {
+        return false;
+    }
+    Command command;
+    command.type = Command::Type::SetPaused;
+    command.voice = voice;
+    command.paused = paused;
+    return send(command);
+}
+
+std::uint64_t Mixer::retire(Sample& sample) {
+    sample.retired.store(true, std::memory_order_release);
+    m_book.stoppedPlaying(sample);
+    return m_commands.pushed();
+}
+
+bool Mixer::isReleased(const Sample& sample, std::uint64_t ticket) const {
+    // Every command that could start the sample has been applied (a start applied after
+    // the retirement refuses it), and no voice reads it any more.
+    return m_commandsApplied.load(std::memory_order_acquire) >= ticket &&
+           sample.voicesReading.load(std::memory_order_acquire) == 0;
+}
+
+int Mixer::attachSource(StreamSource& source) {
+    for (int slot = 0; slot < kSourceSlots; ++slot) {
+        auto& entry = m_sources[static_cast<std::size_t>(slot)];
+        if (entry.load(std::memory_order_relaxed) == nullptr) {
+            entry.store(&source, std::memory_order_release);
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void Mixer::detachSource(int slot) {
+    if (slot < 0 || slot >= kSourceSlots) {
+        return;
+    }
+    // Sequentially consistent, as the mix's epoch step and slot reads are: either the
+    // next mix sees the empty slot, or this thread sees that mix in progress and waits
+    // for its end.
+    m_sources[static_cast<std::size_t>(slot)].store(nullptr, std::memory_order_seq_cst);
+    const std::uint64_t epoch = m_mixEpoch.load(std::memory_order_seq_cst);
+    if (epoch % 2 == 1) {
+        while (m_mixEpoch.load(std::memory_order_acquire) == epoch) {
+            std::this_thread::yield();
+        }
+    }
+}
+
+MixStatsSnapshot Mixer::stats() const {
+    MixStatsSnapshot snapshot = m_stats.snapshot();
+    for (const auto& source : m_sources) {
+        if (source.load(std::memory_order_relaxed) != nullptr) {
+            ++snapshot.sourcesAttached;
+        }
+    }
+    return snapshot;
+}
+
+// ---- Audio side --------------------------------------------------------------------
+
+void Mixer::render(float* interleavedStereo, int frames) noexcept {
+    const auto start = MixStats::Clock::now();
+    m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
+
+    applyCommands();
+    float peakLeft = 0.0f;
+    float peakRight = 0.0f;
+    for (int done = 0; done < frames; done += kBlockFrames) {
+        const int block = std::min(kBlockFrames, frames - done);
+        float blockPeakLeft = 0.0f;
+        float blockPeakRight = 0.0f;
+        mixBlock(interleavedStereo + 2 * done, block, blockPeakLeft, blockPeakRight);
+        peakLeft = std::max(peakLeft, blockPeakLeft);
+        peakRight = std::max(peakRight, blockPeakRight);
+    }
+
+    m_stats.recordVoicesInUse(m_voicesInUse);
+    m_mixEpoch.fetch_add(1, std::memory_order_release);
+    m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
+}
+
+void Mixer::applyCommands() {
+    Command command;
+    while (m_commands.pop(command)) {
+        apply(command);
+        ++m_commandsPopped;
+    }
+    m_commandsApplied.store(m_commandsPopped, std::memory_order_release);
+}
+
+void Mixer::apply(const Command& command) {
+    switch (command.type) {
+    case Command::Type::Play:
+        startVoice(command.voice, *command.sample, command.playId);
+        return;
+    case Command::Type::Stop:
+    case Command::Type::SetPaused:
+        break;
+    }
+    const auto act = [&](Voice& voice) {
+        if (command.type == Command::Type::Stop) {
+            voice.stop(m_fadeFrames);
+        } else if (command.paused) {
+            voice.pause(m_fadeFrames);
+        } else {
+            voice.resume(m_fadeFrames);
+        }
+    };
+    if (command.voice == kAllVoices) {
+        std::for_each(m_voices.begin(), m_voices.end(), act);
+    } else {
+        act(m_voices[static_cast<std::size_t>(command.voice)]);
+    }
+}
+
+void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) {
+    releaseVoice(voice);
+    if (sample.retired.load(std::memory_order_acquire)) {
+        return;
+    }
+    sample.voicesReading.store(sample.voicesReading.load(std::memory_order_relaxed) + 1,
+                               std::memory_order_relaxed);
+    m_voices[static_cast<std::size_t>(voice)].start(sample, playId);
+}
+
+void Mixer::releaseVoice(int voice) {
+    Voice& entry = m_voices[static_cast<std::size_t>(voice)];
+    const Sample* sample = entry.sample();
+    if (sample == nullptr) {
+        return;
+    }
+    m_book.reportEnded(voice, entry.playId());
+    entry.clear();
+    // The last access to the sample: once the count reaches zero it may be freed.
+    sample->voicesReading.store(sample->voicesReading.load(std::memory_order_relaxed) - 1,
+                                std::memory_order_release);
+}
+
+void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) {
+    float* accumulator = m_accumulator.data();
+    std::fill(accumulator, accumulator + 2 * frames, 0.0f);
+
+    // A master gain change glides over one block instead of stepping, unless nothing
+    // was sounding.
+    const float masterTarget = m_masterGain.load(std::memory_order_relaxed);
+    const float master = m_voicesInUse > 0 ? m_appliedMasterGain : masterTarget;
+    const float masterStep = (masterTarget - master) / static_cast<float>(frames);
+    m_appliedMasterGain = masterTarget;
+
+    for (std::size_t index = 0; index < m_voices.size(); ++index) {
+        Voice& voice = m_voices[index];
+        const Sample* sample = voice.sample();
+        if (sample == nullptr) {
+            continue;
+        }
+        if (!voice.stopping() && sample->retired.load(std::memory_order_relaxed)) {
+            voice.stop(m_fadeFrames);
+        }
+        if (!voice.mixInto(accumulator, frames, master, masterStep)) {
+            releaseVoice(static_cast<int>(index));
+        }
+    }
+    m_voicesInUse =
+        static_cast<int>(std::count_if(m_voices.begin(), m_voices.end(), [](const Voice& voice) {
+            return voice.sample() != nullptr;
+        }));
+    for (auto& slot : m_sources) {
+        if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
+            source->mixInto(accumulator, frames);
+        }
+    }
+    clipToOutput(accumulator, out, frames, peakLeft, peakRight);
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,112 @@
+// The software mixer: sound-effect voices playing decoded samples, plus a fixed set
+// of slots for stream sources such as songs, mixed in float in fixed blocks and
+// clipped once at the output.
+//
+// Two sides. Application side: the calls marked so may come from any application
+// thread, but the caller serialises them (one lock of its own); none waits for the
+// audio thread, except detachSource for the end of a mix in progress. They reach the
+// audio thread through a lock-free command ring and atomics. Audio side: render(),
+// from one thread at a time; it takes no lock, allocates nothing and touches no file.
+#ifndef PELGRA_AUDIO_MIXER_H
+#define PELGRA_AUDIO_MIXER_H
+
+#include "command/Command.h"
+#include "command/SpscRing.h"
+#include "mixer/MixStats.h"
+#include "mixer/StreamSource.h"
+#include "mixer/Voice.h"
+#include "mixer/VoiceBook.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace pelgra::audio {
+
+struct Sample;
+
+class Mixer {
+public:
+    static constexpr int kBlockFrames = 256;
+    static constexpr int kSourceSlots = 64;
+    static constexpr std::size_t kCommandCapacity = 8192;
+    static constexpr int kAnyVoice = -1;
+    static constexpr int kAllVoices = Command::kAllVoices;
+
+    Mixer(int mixRate, int voices);
+
+    int mixRate() const { return m_mixRate; }
+    int voices() const { return m_book.voices(); }
+
+    // ---- Application side -------------------------------------------------------
+
+    // Starts `sample` on `voice`, or with kAnyVoice on a free voice (when every voice
+    // is busy, the one started longest ago). Returns the voice, or -1 when the voice
+    // number is out of range or the command ring is full.
+    int play(int voice, const Sample& sample);
+    // A voice number or kAllVoices; false for an unknown voice or a full ring.
+    bool stop(int voice);
+    bool setPaused(int voice, bool paused);
+    // Gain of every sound-effect voice, 0..1; stream sources keep full level.
+    void setMasterGain(float gain) { m_masterGain.store(gain, std::memory_order_relaxed); }
+
+    // Stops the voices playing `sample` (with a fade) and lets no voice start it again.
+    // Returns the ticket to pass to isReleased().
+    std::uint64_t retire(Sample& sample);
+    // True once the audio thread will never read a retired sample again: it may be freed.
+    bool isReleased(const Sample& sample, std::uint64_t ticket) const;
+
+    // Mixes `source` at full level from the next block on. Returns its slot, or -1
+    // when every slot is taken.
+    int attachSource(StreamSource& source);
+    // Takes the source out of its slot. Returns once the audio thread can no longer
+    // reach it, so the caller may delete it then: at once when no mix is in progress,
+    // otherwise after the mix in progress (never for longer than one callback).
+    void detachSource(int slot);
+
+    // Any thread.
+    MixStatsSnapshot stats() const;
+    void resetStats() { m_stats.reset(); }
+
+    // ---- Audio side ---------------------------------------------------------------
+
+    // Mixes `frames` stereo frames into `interleavedStereo`, overwriting it.
+    void render(float* interleavedStereo, int frames) noexcept;
+
+private:
+    bool validVoice(int voice) const { return voice >= 0 && voice < voices(); }
+    bool send(const Command& command);
+
+    void applyCommands();
+    void apply(const Command& command);
+    void startVoice(int voice, const Sample& sample, std::uint32_t playId);
+    void releaseVoice(int voice);
+    void mixBlock(float* out, int frames, float& peakLeft, float& peakRight);
+
+    const int m_mixRate;
+    const int m_fadeFrames;
+
+    // Application side.
+    VoiceBook m_book;
+
+    // Shared.
+    SpscRing<Command, kCommandCapacity> m_commands;
+    std::atomic<std::uint64_t> m_commandsApplied{0};
+    std::atomic<float> m_masterGain{1.0f};
+    std::array<std::atomic<StreamSource*>, kSourceSlots> m_sources{};
+    // Odd while a mix is in progress.
+    std::atomic<std::uint64_t> m_mixEpoch{0};
+    MixStats m_stats;
+
+    // Audio side.
+    std::vector<Voice> m_voices;
+    std::vector<float> m_accumulator;
+    std::uint64_t m_commandsPopped = 0;
+    float m_appliedMasterGain = 1.0f;
+    int m_voicesInUse = 0;
+};
+
+} // namespace pelgra::audio
+
+#endif

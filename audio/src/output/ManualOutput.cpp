@@ -1,0 +1,35 @@
+#include "output/ManualOutput.h"
+
+#include "mixer/Mixer.h"
+
+#include <thread>
+
+namespace pelgra::audio {
+
+int ManualRenderGate::render(float* interleavedStereo, int frames) noexcept {
+    // Sequentially consistent on both sides: either shut() sees this render, or this
+    // render sees the gate shut.
+    m_rendering.fetch_add(1, std::memory_order_seq_cst);
+    Mixer* mixer = m_mixer.load(std::memory_order_seq_cst);
+    int written = 0;
+    if (mixer != nullptr && interleavedStereo != nullptr && frames > 0) {
+        mixer->render(interleavedStereo, frames);
+        written = frames;
+    }
+    m_rendering.fetch_sub(1, std::memory_order_seq_cst);
+    return written;
+}
+
+void ManualRenderGate::shut() noexcept {
+    m_mixer.store(nullptr, std::memory_order_seq_cst);
+    while (m_rendering.load(std::memory_order_seq_cst) != 0) {
+        std::this_thread::yield();
+    }
+}
+
+bool ManualOutput::start(Mixer& mixer) {
+    m_gate.open(mixer);
+    return true;
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,48 @@
+#include "output/NullOutput.h"
+
+#include "mixer/Mixer.h"
+
+#include <chrono>
+#include <system_error>
+
+namespace pelgra::audio {
+
+NullOutput::NullOutput(int mixRate)
+    : m_mixRate(mixRate), m_bufferFrames(realTimeBufferFrames(mixRate)),
+      m_buffer(static_cast<std::size_t>(2 * m_bufferFrames)) {}
+
+bool NullOutput::start(Mixer& mixer) {
+    m_running = true;
+    try {
+        m_thread = std::thread([this, &mixer] { run(mixer); });
+    } catch (const std::system_error&) {
+        m_running = false;
+        return false;
+    }
+    return true;
+}
+
+void NullOutput::stop() noexcept {
+    m_running = false;
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void NullOutput::run(Mixer& mixer) {
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(m_bufferFrames) / m_mixRate));
+    auto deadline = Clock::now();
+    while (m_running.load(std::memory_order_relaxed)) {
+        mixer.render(m_buffer.data(), m_bufferFrames);
+        deadline += period;
+        const auto now = Clock::now();
+        if (deadline < now - period) {
+            deadline = now; // fell behind (the machine was busy): do not rush to catch up
+        }
+        std::this_thread::sleep_until(deadline);
+    }
+}
+
+} // namespace pelgra::audio

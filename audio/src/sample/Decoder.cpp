@@ -1,0 +1,80 @@
+#include "sample/Decoder.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace pelgra::audio {
+
+namespace {
+
+constexpr int kMinFileRate = 1000;
+constexpr int kMaxFileRate = 768000;
+constexpr sf_count_t kReadFrames = 4096;
+
+struct SndfileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+// libsndfile quietly shortens a WAV or AIFF whose data chunk claims more than the file
+// holds, and notes it in its log as "data : <claimed> (should be <actual>)". Such a file
+// was cut short or has a damaged header: refuse it rather than play a part.
+bool dataChunkCutShort(SNDFILE* file) {
+    std::array<char, 8192> log{};
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.back() = '\0';
+    const char* data = std::strstr(log.data(), "data : ");
+    if (data == nullptr) {
+        return false;
+    }
+    const char* lineEnd = std::strchr(data, '\n');
+    const char* shouldBe = std::strstr(data, "should be");
+    return shouldBe != nullptr && (lineEnd == nullptr || shouldBe < lineEnd);
+}
+
+} // namespace
+
+std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) ||
+        std::filesystem::file_size(path, error) == 0 || error) {
+        return std::nullopt;
+    }
+    SF_INFO info{};
+    SndfilePtr file(sf_open(path, SFM_READ, &info));
+    if (!file || info.channels < 1 || info.channels > 2 || info.samplerate < kMinFileRate ||
+        info.samplerate > kMaxFileRate || info.frames <= 0 ||
+        info.frames > maxFloats / info.channels || dataChunkCutShort(file.get())) {
+        return std::nullopt;
+    }
+
+    DecodedAudio decoded;
+    decoded.channels = info.channels;
+    decoded.sampleRate = info.samplerate;
+    // The header's count is only a hint: grow as frames actually arrive.
+    decoded.data.reserve(static_cast<std::size_t>(std::min<sf_count_t>(info.frames, 1 << 20)) *
+                         static_cast<std::size_t>(info.channels));
+    std::array<float, kReadFrames * 2> chunk{};
+    for (;;) {
+        const sf_count_t read = sf_readf_float(file.get(), chunk.data(), kReadFrames);
+        if (read <= 0) {
+            break;
+        }
+        const auto floats = static_cast<std::size_t>(read * info.channels);
+        if (static_cast<std::int64_t>(decoded.data.size() + floats) > maxFloats) {
+            return std::nullopt;
+        }
+        decoded.data.insert(decoded.data.end(), chunk.data(), chunk.data() + floats);
+    }
+    if (sf_error(file.get()) != SF_ERR_NO_ERROR || decoded.data.empty()) {
+        return std::nullopt;
+    }
+    return decoded;
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,27 @@
+// A decoded sample, ready to mix: float frames at the mixing rate. The application
+// side owns it; the audio thread reads the frames and keeps the two counters.
+#ifndef PELGRA_AUDIO_SAMPLE_H
+#define PELGRA_AUDIO_SAMPLE_H
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace pelgra::audio {
+
+struct Sample {
+    std::vector<float> data; // interleaved, `channels` floats per frame
+    std::int64_t frames = 0;
+    int channels = 1; // 1 or 2
+    bool loops = false;
+
+    // Set once by the application side when the sample is freed: voices playing it
+    // fade out and no new voice starts it.
+    std::atomic<bool> retired{false};
+    // Voices (fading ones included) that read the frames; written by the audio thread only.
+    mutable std::atomic<int> voicesReading{0};
+};
+
+} // namespace pelgra::audio
+
+#endif

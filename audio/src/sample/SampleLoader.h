@@ -1,0 +1,31 @@
+// Turns a sound file into a Sample at the mixing rate. Runs on the calling
+// application thread; touches nothing the audio thread reads.
+#ifndef PELGRA_AUDIO_SAMPLE_LOADER_H
+#define PELGRA_AUDIO_SAMPLE_LOADER_H
+
+#include "sample/Sample.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace pelgra::audio {
+
+struct SampleRequest {
+    const char* path = nullptr;
+    int mixRate = 48000;
+    bool loops = false;
+    std::int64_t firstFrame = 0; // in the file's own frames
+    std::int64_t frameCount = 0; // 0: to the end of the file
+};
+
+// Decoded files longer than this are refused (about 23 minutes of stereo at 48 kHz,
+// 512 MiB of floats), whatever their header claims.
+constexpr std::int64_t kMaxSampleFloats = std::int64_t{1} << 27;
+
+// Null when the file is missing, not a regular file, empty, damaged, cut short,
+// of a format the decoder does not know, not mono or stereo, or too long.
+std::unique_ptr<Sample> loadSample(const SampleRequest& request);
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,217 @@
+// Files that cannot be played, handles that are not (or no longer) valid, and calls
+// outside the library's run: each is refused without harm.
+#include "ManualAudioTest.h"
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <random>
+
+namespace {
+
+using testsounds::Sine;
+
+class BadInputTest : public ManualAudioTest {
+protected:
+    FSOUND_SAMPLE* load(const std::string& path) {
+        return FSOUND_Sample_Load(FSOUND_FREE, path.c_str(), FSOUND_NORMAL, 0, 0);
+    }
+
+    std::vector<unsigned char> wavBytes(const Sine& sine) {
+        return testsounds::readBytes(m_folder.writeSine("source.wav", sine));
+    }
+};
+
+void putLittleEndian32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+    for (int byte = 0; byte < 4; ++byte) {
+        bytes[at + static_cast<std::size_t>(byte)] =
+            static_cast<unsigned char>(value >> (8 * byte));
+    }
+}
+
+TEST_F(BadInputTest, UnreadableFilesGiveNull) {
+    EXPECT_EQ(load(m_folder.path("missing.wav")), nullptr);
+    EXPECT_EQ(load(m_folder.writeBytes("empty.wav", {})), nullptr);
+    EXPECT_EQ(load(m_folder.path("")), nullptr) << "a directory";
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, nullptr, FSOUND_NORMAL, 0, 0), nullptr);
+
+    std::mt19937 random(7);
+    std::vector<unsigned char> noise(20000);
+    for (unsigned char& byte : noise) {
+        byte = static_cast<unsigned char>(random());
+    }
+    EXPECT_EQ(load(m_folder.writeBytes("noise.wav", noise)), nullptr);
+    EXPECT_EQ(stats().samplesAlive, 0);
+}
+
+TEST_F(BadInputTest, TruncatedFilesGiveNull) {
+    const std::vector<unsigned char> wav = wavBytes(Sine{});
+    EXPECT_EQ(load(m_folder.writeBytes("header.wav", {wav.begin(), wav.begin() + 30})), nullptr);
+    EXPECT_EQ(load(m_folder.writeBytes("half.wav", {wav.begin(), wav.begin() + wav.size() / 2})),
+              nullptr);
+
+    Sine flac;
+    flac.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    const auto flacBytes = testsounds::readBytes(m_folder.writeSine("whole.flac", flac));
+    EXPECT_EQ(load(m_folder.writeBytes(
+                  "half.flac", {flacBytes.begin(), flacBytes.begin() + flacBytes.size() / 2})),
+              nullptr);
+
+    Sine ogg;
+    ogg.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    const auto oggBytes = testsounds::readBytes(m_folder.writeSine("whole.ogg", ogg));
+    EXPECT_EQ(load(m_folder.writeBytes("half.ogg",
+                                       {oggBytes.begin(), oggBytes.begin() + oggBytes.size() / 2})),
+              nullptr);
+    EXPECT_EQ(stats().samplesAlive, 0);
+}
+
+TEST_F(BadInputTest, AbsurdHeadersGiveNull) {
+    // A canonical 44-byte WAV header: channels at 22, rate at 24, data size at 40.
+    Sine sine;
+    sine.frames = 100;
+    const std::vector<unsigned char> wav = wavBytes(sine);
+
+    std::vector<unsigned char> hugeData = wav;
+    putLittleEndian32(hugeData, 40, 0xFFFFFFF0u);
+    EXPECT_EQ(load(m_folder.writeBytes("hugedata.wav", hugeData)), nullptr);
+
+    std::vector<unsigned char> manyChannels = wav;
+    manyChannels[22] = 0xFF;
+    manyChannels[23] = 0x7F;
+    EXPECT_EQ(load(m_folder.writeBytes("channels.wav", manyChannels)), nullptr);
+
+    std::vector<unsigned char> zeroRate = wav;
+    putLittleEndian32(zeroRate, 24, 0);
+    EXPECT_EQ(load(m_folder.writeBytes("zerorate.wav", zeroRate)), nullptr);
+
+    std::vector<unsigned char> hugeRate = wav;
+    putLittleEndian32(hugeRate, 24, 0x7FFFFFFFu);
+    EXPECT_EQ(load(m_folder.writeBytes("hugerate.wav", hugeRate)), nullptr);
+    EXPECT_EQ(stats().samplesAlive, 0);
+}
+
+TEST_F(BadInputTest, OnlyMonoAndStereoFilesLoad) {
+    Sine surround;
+    surround.channels = 6;
+    EXPECT_EQ(load(m_folder.writeSine("surround.wav", surround)), nullptr);
+}
+
+TEST_F(BadInputTest, SlotOffsetAndLengthAreChecked) {
+    const std::string file = m_folder.writeSine("sine.wav", Sine{});
+    EXPECT_EQ(FSOUND_Sample_Load(0, file.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, -1, 0), nullptr);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 0, -1), nullptr);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 48000, 0), nullptr);
+    FSOUND_SAMPLE* part = FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 47000, 480);
+    ASSERT_NE(part, nullptr);
+    FSOUND_PlaySound(FSOUND_FREE, part);
+    render(1000);
+    EXPECT_EQ(stats().voicesInUse, 0) << "480 frames are over after 1000";
+}
+
+TEST_F(BadInputTest, FreedStaleAndForeignHandlesAreRefused) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(FSOUND_Sample_Free(sample), 1);
+    EXPECT_EQ(FSOUND_Sample_Free(sample), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+
+    FSOUND_SAMPLE* reused = loadSine(Sine{}); // takes the freed slot
+    ASSERT_NE(reused, nullptr);
+    EXPECT_NE(reused, sample);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+    EXPECT_EQ(FSOUND_Sample_Free(sample), 0);
+
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);
+    EXPECT_EQ(FSOUND_Sample_Free(nullptr), 0);
+    const int local = 0;
+    for (std::uintptr_t forged : {std::uintptr_t{1}, std::uintptr_t{0x12345}, ~std::uintptr_t{0},
+                                  reinterpret_cast<std::uintptr_t>(&local)}) {
+        auto* handle = reinterpret_cast<FSOUND_SAMPLE*>(forged);
+        EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, handle), -1);
+        EXPECT_EQ(FSOUND_Sample_Free(handle), 0);
+    }
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, reused), 0) << "the live sample still plays";
+    EXPECT_EQ(stats().samplesAlive, 1);
+}
+
+TEST_F(BadInputTest, HandlesFromAnEarlierRunAreStale) {
+    FSOUND_SAMPLE* earlier = loadSine(Sine{});
+    FSOUND_Close();
+    ASSERT_EQ(FSOUND_Init(kRate, 8, 0), 1);
+    FSOUND_SAMPLE* later = loadSine(Sine{});
+    ASSERT_NE(later, nullptr);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, earlier), -1);
+    EXPECT_EQ(FSOUND_Sample_Free(earlier), 0);
+    EXPECT_EQ(FSOUND_Sample_Free(later), 1);
+}
+
+TEST_F(BadInputTest, VoiceNumbersOutOfRangeAreRefused) {
+    EXPECT_EQ(FSOUND_StopSound(32), 0);
+    EXPECT_EQ(FSOUND_StopSound(-2), 0);
+    EXPECT_EQ(FSOUND_SetPaused(32, 1), 0);
+    EXPECT_EQ(FSOUND_SetPaused(-1, 1), 0);
+    EXPECT_EQ(FSOUND_StopSound(31), 1);
+}
+
+TEST(AudioLifecycleTest, CallsBeforeTheStartAndAfterTheCloseDoNothing) {
+    testsounds::ScratchFolder folder;
+    const std::string file = folder.writeSine("sine.wav", Sine{});
+    ASSERT_EQ(PelgraAudio_SetOutput("manual"), 1);
+    const auto refused = [&] {
+        EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
+        EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);
+        EXPECT_EQ(FSOUND_SetPaused(FSOUND_ALL, 1), 0);
+        EXPECT_EQ(FSOUND_StopSound(FSOUND_ALL), 0);
+        EXPECT_EQ(FSOUND_SetSFXMasterVolume(100), 0);
+        std::vector<float> out(512);
+        EXPECT_EQ(PelgraAudio_Render(out.data(), 256), 0);
+        PelgraAudioStats figures{};
+        EXPECT_EQ(PelgraAudio_GetStats(&figures), 1);
+        EXPECT_EQ(figures.mixRate, 0);
+        PelgraAudio_ResetStats();
+        FSOUND_Close();
+    };
+    refused();
+    ASSERT_EQ(FSOUND_Init(48000, 8, 0), 1);
+    FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 0, 0);
+    ASSERT_NE(sample, nullptr);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    FSOUND_Close();
+    refused();
+    EXPECT_EQ(FSOUND_Sample_Free(sample), 0);
+    EXPECT_EQ(PelgraAudio_GetStats(nullptr), 0);
+    PelgraAudio_SetOutput(nullptr);
+}
+
+TEST(AudioLifecycleTest, StartArgumentsAndOutputsAreChecked) {
+    ASSERT_EQ(PelgraAudio_SetOutput("manual"), 1);
+    EXPECT_EQ(FSOUND_Init(7999, 8, 0), 0);
+    EXPECT_EQ(FSOUND_Init(192001, 8, 0), 0);
+    EXPECT_EQ(FSOUND_Init(48000, 0, 0), 0);
+    EXPECT_EQ(FSOUND_Init(48000, 1025, 0), 0);
+    EXPECT_EQ(PelgraAudio_SetOutput("speakers"), 0);
+
+    ASSERT_EQ(FSOUND_Init(8000, 1024, 0), 1);
+    EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0) << "already running";
+    EXPECT_EQ(PelgraAudio_SetOutput("null"), 0) << "not while running";
+    FSOUND_Close();
+    FSOUND_Close();
+    ASSERT_EQ(FSOUND_Init(192000, 1, 0), 1);
+    FSOUND_Close();
+    PelgraAudio_SetOutput(nullptr);
+}
+
+TEST(AudioLifecycleTest, AnUnknownOutputInTheEnvironmentFailsTheStart) {
+    ASSERT_EQ(setenv("PELGRA_AUDIO_OUTPUT", "speakers", 1), 0);
+    EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
+    ASSERT_EQ(setenv("PELGRA_AUDIO_OUTPUT", "manual", 1), 0);
+    EXPECT_EQ(FSOUND_Init(48000, 8, 0), 1);
+    std::vector<float> out(512);
+    EXPECT_EQ(PelgraAudio_Render(out.data(), 256), 256);
+    FSOUND_Close();
+    unsetenv("PELGRA_AUDIO_OUTPUT");
+}
+
+} // namespace

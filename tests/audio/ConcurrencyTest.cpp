@@ -1,0 +1,79 @@
+// Application threads calling at once while another thread renders: run under
+// ThreadSanitizer by `make test`, where any unsynchronised access shows as a race.
+#include "ManualAudioTest.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using testsounds::Sine;
+
+class ConcurrencyTest : public ManualAudioTest {};
+
+TEST_F(ConcurrencyTest, PlayStopAndFreeWhileRendering) {
+    Sine sine;
+    sine.frames = 2400;
+    const std::string file = m_folder.writeSine("hammer.wav", sine);
+    std::atomic<bool> hammering{true};
+
+    std::thread renderer([&] {
+        std::vector<float> out(2 * 256);
+        while (hammering.load()) {
+            PelgraAudio_Render(out.data(), 256);
+        }
+    });
+    const auto hammer = [&](int seed) {
+        for (int round = 0; round < 40; ++round) {
+            const unsigned int mode =
+                round % 2 == 0 ? FSOUND_NORMAL : FSOUND_NORMAL | FSOUND_LOOP_NORMAL;
+            FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), mode, 0, 0);
+            ASSERT_NE(sample, nullptr);
+            for (int call = 0; call < 50; ++call) {
+                FSOUND_PlaySound(FSOUND_FREE, sample);
+                FSOUND_SetPaused((call + seed) % 8, call % 3 == 0);
+                if (call % 7 == 0) {
+                    FSOUND_StopSound(call % 14 == 0 ? FSOUND_ALL : call % 8);
+                }
+                FSOUND_SetSFXMasterVolume(call * 5);
+            }
+            EXPECT_EQ(FSOUND_Sample_Free(sample), 1);
+            EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+        }
+    };
+    std::thread second(hammer, 1);
+    hammer(0);
+    second.join();
+    hammering = false;
+    renderer.join();
+
+    EXPECT_EQ(stats().samplesAlive, 0);
+    render(2048);
+    EXPECT_EQ(stats().voicesInUse, 0) << "every voice stopped with its freed sample";
+}
+
+TEST_F(ConcurrencyTest, CloseWhileAnotherThreadRenders) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    std::atomic<bool> rendering{true};
+    std::atomic<int> rendered{0};
+    std::thread renderer([&] {
+        std::vector<float> out(2 * 256);
+        while (rendering.load()) {
+            rendered += PelgraAudio_Render(out.data(), 256) > 0 ? 1 : 0;
+        }
+    });
+    while (rendered.load() < 10) {
+        std::this_thread::yield();
+    }
+    FSOUND_Close();
+    const int afterClose = rendered.load();
+    for (int spin = 0; spin < 1000; ++spin) {
+        std::this_thread::yield();
+    }
+    EXPECT_LE(rendered.load(), afterClose + 1) << "at most the render in progress";
+    rendering = false;
+    renderer.join();
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+// What comes out of the mixer: level, pitch, pausing, stopping, volume, looping and
+// the choice of voices.
+#include "ManualAudioTest.h"
+#include "SignalMeasures.h"
+
+#include <sndfile.h>
+
+namespace {
+
+using testsounds::Sine;
+
+// The fade of pauses and stops is a few milliseconds; a block of 1024 frames (21 ms)
+// covers it with room to spare.
+constexpr int kSettle = 1024;
+
+class PlaybackTest : public ManualAudioTest {};
+
+struct RateCase {
+    int fileRate;
+    int format;
+    float levelTolerance; // lossy formats change the waveform a little
+};
+
+class ResampledSineTest : public ManualAudioTest, public ::testing::WithParamInterface<RateCase> {};
+
+TEST_P(ResampledSineTest, PlaysAtTheFilesLevelAndFrequency) {
+    Sine sine;
+    sine.sampleRate = GetParam().fileRate;
+    sine.frames = sine.sampleRate; // one second
+    sine.format = GetParam().format;
+    FSOUND_SAMPLE* sample = loadSine(sine);
+    ASSERT_NE(sample, nullptr);
+    ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+
+    const std::vector<float> out = render(kRate / 2);
+    EXPECT_NEAR(measure::peak(out, 0), 0.5f, GetParam().levelTolerance);
+    EXPECT_NEAR(measure::peak(out, 1), 0.5f, GetParam().levelTolerance);
+    EXPECT_NEAR(measure::frequency(out, 0, kRate), 1000.0, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileRates, ResampledSineTest,
+                         ::testing::Values(RateCase{22050, 0, 0.005f}, RateCase{44100, 0, 0.005f},
+                                           RateCase{48000, 0, 0.005f},
+                                           RateCase{44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.03f},
+                                           RateCase{22050, SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+                                                    0.005f}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.fileRate) + "Hz" +
+                                    (info.param.format == 0 ? "Wav" : "Compressed") +
+                                    std::to_string(info.index);
+                         });
+
+TEST_F(PlaybackTest, StereoFilesKeepTheirChannels) {
+    Sine sine;
+    sine.channels = 2;
+    sine.sampleRate = 44100;
+    FSOUND_SAMPLE* sample = loadSine(sine);
+    ASSERT_NE(sample, nullptr);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    const std::vector<float> out = render(4800);
+    EXPECT_NEAR(measure::peak(out, 0), 0.5f, 0.005f);
+    EXPECT_NEAR(measure::peak(out, 1), 0.5f, 0.005f);
+}
+
+TEST_F(PlaybackTest, PauseSilencesAndResumeContinuesWhereItStopped) {
+    Sine sine;
+    sine.frames = 24000;
+    FSOUND_SAMPLE* sample = loadSine(sine);
+    ASSERT_NE(sample, nullptr);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    render(4800);
+
+    ASSERT_EQ(FSOUND_SetPaused(FSOUND_ALL, 1), 1);
+    const std::vector<float> paused = render(kSettle + 9600);
+    EXPECT_EQ(measure::peak(paused, 0, kSettle), 0.0f);
+    EXPECT_LT(measure::peak(paused, 0, 0, 8), 0.5f) << "the pause fades out";
+    EXPECT_EQ(stats().voicesInUse, 1) << "a paused voice stays taken";
+
+    ASSERT_EQ(FSOUND_SetPaused(FSOUND_ALL, 0), 1);
+    const std::vector<float> resumed = render(sine.frames);
+    // Neither restarted (24000 frames) nor moved on while paused (nothing left).
+    const int remaining = measure::audibleFrames(resumed);
+    EXPECT_GT(remaining, sine.frames - 4800 - kSettle);
+    EXPECT_LE(remaining, sine.frames - 4800);
+    EXPECT_NEAR(measure::peak(resumed, 0, kSettle, 4800), 0.5f, 0.005f);
+}
+
+TEST_F(PlaybackTest, PausingOneVoiceLeavesTheOthers) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    const int first = FSOUND_PlaySound(FSOUND_FREE, sample);
+    const int second = FSOUND_PlaySound(FSOUND_FREE, sample);
+    ASSERT_NE(first, second);
+    ASSERT_EQ(FSOUND_SetPaused(first, 1), 1);
+    const std::vector<float> out = render(2 * kSettle);
+    EXPECT_NEAR(measure::peak(out, 0, kSettle), 0.5f, 0.005f) << "one voice, not two";
+}
+
+TEST_F(PlaybackTest, StopSilencesEveryVoice) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    render(1000);
+    ASSERT_EQ(FSOUND_StopSound(FSOUND_ALL), 1);
+    const std::vector<float> out = render(2 * kSettle);
+    EXPECT_EQ(measure::peak(out, 0, kSettle), 0.0f);
+    EXPECT_EQ(stats().voicesInUse, 0);
+}
+
+TEST_F(PlaybackTest, MasterVolumeScalesEffects) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    ASSERT_EQ(FSOUND_SetSFXMasterVolume(255), 1);
+    const float full = measure::peak(render(4800), 0);
+    ASSERT_EQ(FSOUND_SetSFXMasterVolume(64), 1);
+    const float quiet = measure::peak(render(4800), 0, kSettle);
+    EXPECT_NEAR(quiet / full, 64.0f / 255.0f, 0.005f);
+
+    FSOUND_SetSFXMasterVolume(-20); // clamped to 0
+    EXPECT_EQ(measure::peak(render(4800), 0, kSettle), 0.0f);
+    FSOUND_SetSFXMasterVolume(1000); // clamped to 255
+    EXPECT_NEAR(measure::peak(render(4800), 0, kSettle), full, 1e-4f);
+}
+
+TEST_F(PlaybackTest, LoopingSamplesRepeatAndOneShotsEnd) {
+    Sine sine;
+    sine.frames = 4800;
+    FSOUND_SAMPLE* looping = loadSine(sine, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, looping);
+    std::vector<float> out = render(3 * sine.frames + 1000);
+    EXPECT_NEAR(measure::peak(out, 0, 3 * sine.frames), 0.5f, 0.005f);
+    FSOUND_StopSound(FSOUND_ALL);
+    render(kSettle);
+
+    FSOUND_SAMPLE* oneShot = loadSine(sine, FSOUND_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, oneShot);
+    out = render(3 * sine.frames + 1000);
+    EXPECT_NEAR(measure::peak(out, 0, 0, sine.frames), 0.5f, 0.005f);
+    EXPECT_EQ(measure::peak(out, 0, sine.frames), 0.0f);
+    EXPECT_EQ(stats().voicesInUse, 0);
+}
+
+TEST_F(PlaybackTest, WhenEveryVoiceIsBusyTheOldestIsTakenOver) {
+    start(2);
+    Sine shortSine;
+    shortSine.frames = 480;
+    FSOUND_SAMPLE* brief = loadSine(shortSine);
+    FSOUND_SAMPLE* endless = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, endless), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, endless), 1);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, endless), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, brief), 1);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, endless), 0);
+    render(1000);
+    EXPECT_EQ(stats().voicesInUse, 1) << "the brief sound on voice 1 has ended";
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, endless), 1) << "a free voice before the oldest";
+    render(256);
+    EXPECT_EQ(stats().voicesInUse, 2);
+}
+
+TEST_F(PlaybackTest, PlayingOnAChosenVoiceReplacesIt) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    EXPECT_EQ(FSOUND_PlaySound(5, sample), 5);
+    EXPECT_EQ(FSOUND_PlaySound(5, sample), 5);
+    EXPECT_EQ(FSOUND_PlaySound(32, sample), -1);
+    render(256);
+    EXPECT_EQ(stats().voicesInUse, 1);
+}
+
+TEST_F(PlaybackTest, FreeingASampleStopsItsVoices) {
+    FSOUND_SAMPLE* freed = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    Sine other;
+    other.frequency = 500.0;
+    FSOUND_SAMPLE* kept = loadSine(other, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(FSOUND_FREE, freed);
+    FSOUND_PlaySound(FSOUND_FREE, kept);
+    render(1000);
+    ASSERT_EQ(FSOUND_Sample_Free(freed), 1);
+    const std::vector<float> out = render(kSettle + kRate / 4);
+    const std::vector<float> tail(out.begin() + 2 * kSettle, out.end());
+    EXPECT_NEAR(measure::frequency(tail, 0, kRate), 500.0, 1.0);
+    EXPECT_NEAR(measure::peak(tail, 0), 0.5f, 0.005f);
+    EXPECT_EQ(stats().samplesAlive, 1);
+}
+
+TEST_F(PlaybackTest, SumsAreClippedAtTheOutput) {
+    Sine loud;
+    loud.amplitude = 0.9;
+    FSOUND_SAMPLE* sample = loadSine(loud);
+    for (int voice = 0; voice < 4; ++voice) {
+        FSOUND_PlaySound(FSOUND_FREE, sample);
+    }
+    const std::vector<float> out = render(4800);
+    EXPECT_EQ(measure::peak(out, 0), 1.0f);
+    EXPECT_EQ(stats().peakLeft, 1.0f);
+}
+
+TEST_F(PlaybackTest, StatsCountWhatWasMixed) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    render(1000);
+    render(500);
+    PelgraAudioStats figures = stats();
+    EXPECT_EQ(figures.framesMixed, 1500u);
+    EXPECT_EQ(figures.callbacks, 2u);
+    EXPECT_EQ(figures.mixRate, kRate);
+    EXPECT_EQ(figures.samplesAlive, 1);
+    EXPECT_EQ(figures.voicesInUse, 1);
+
+    PelgraAudio_ResetStats();
+    figures = stats();
+    EXPECT_EQ(figures.framesMixed, 0u);
+    EXPECT_EQ(figures.callbacks, 0u);
+    EXPECT_EQ(figures.longestGapMicros, 0u);
+}
+
+} // namespace

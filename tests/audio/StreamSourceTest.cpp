@@ -1,0 +1,66 @@
+// Stream sources (songs) in the mixer: full level beside the voices, and safe to
+// delete once detached.
+#include "mixer/Mixer.h"
+#include "sample/Sample.h"
+
+#include "ConstantSource.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using pelgra::audio::Mixer;
+using pelgra::audio::Sample;
+
+std::unique_ptr<Sample> constantSample(float value) {
+    auto sample = std::make_unique<Sample>();
+    sample->frames = 1000;
+    sample->data.assign(1000, value);
+    sample->loops = true;
+    return sample;
+}
+
+TEST(StreamSourceTest, SourcesPlayAtFullLevelBesideAttenuatedVoices) {
+    Mixer mixer(48000, 4);
+    ConstantSource song(0.25f);
+    const std::unique_ptr<Sample> effect = constantSample(0.5f);
+    ASSERT_GE(mixer.attachSource(song), 0);
+    mixer.play(Mixer::kAnyVoice, *effect);
+    mixer.setMasterGain(0.5f);
+    mixer.setPaused(Mixer::kAllVoices, false);
+
+    std::vector<float> out(2 * 512);
+    mixer.render(out.data(), 512);
+    mixer.render(out.data(), 512); // the master gain has settled
+    EXPECT_FLOAT_EQ(out[1000], 0.25f + 0.5f * 0.5f);
+
+    mixer.stop(Mixer::kAllVoices);
+    mixer.render(out.data(), 512);
+    mixer.render(out.data(), 512);
+    EXPECT_FLOAT_EQ(out[1000], 0.25f) << "stopping every voice leaves the song";
+    EXPECT_EQ(mixer.stats().sourcesAttached, 1);
+}
+
+TEST(StreamSourceTest, DetachedSourcesAreNoLongerPulled) {
+    Mixer mixer(48000, 4);
+    std::vector<std::unique_ptr<ConstantSource>> sources;
+    for (int slot = 0; slot < Mixer::kSourceSlots; ++slot) {
+        sources.push_back(std::make_unique<ConstantSource>(0.0f));
+        ASSERT_EQ(mixer.attachSource(*sources.back()), slot);
+    }
+    ConstantSource extra(0.0f);
+    EXPECT_EQ(mixer.attachSource(extra), -1) << "every slot taken";
+
+    std::vector<float> out(2 * 256);
+    mixer.render(out.data(), 256);
+    mixer.detachSource(3);
+    const int pulls = sources[3]->pulls();
+    mixer.render(out.data(), 256);
+    EXPECT_EQ(sources[3]->pulls(), pulls);
+    EXPECT_EQ(sources[4]->pulls(), 2);
+    EXPECT_EQ(mixer.attachSource(extra), 3) << "the slot is free again";
+}
+
+} // namespace

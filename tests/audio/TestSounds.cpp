@@ -1,0 +1,65 @@
+#include "TestSounds.h"
+
+#include <sndfile.h>
+
+#include <atomic>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace testsounds {
+
+ScratchFolder::ScratchFolder() {
+    static std::atomic<int> folders{0};
+    m_path = std::filesystem::temp_directory_path() /
+             ("pelgra-audio-test-" + std::to_string(getpid()) + "-" + std::to_string(++folders));
+    std::filesystem::create_directories(m_path);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string ScratchFolder::writeSine(const std::string& fileName, const Sine& sine) const {
+    const std::string file = path(fileName);
+    SF_INFO info{};
+    info.samplerate = sine.sampleRate;
+    info.channels = sine.channels;
+    info.format = sine.format != 0 ? sine.format : (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (out == nullptr) {
+        throw std::runtime_error("cannot write " + file);
+    }
+    const double pi = std::acos(-1.0);
+    std::vector<float> frames(static_cast<std::size_t>(sine.frames * sine.channels));
+    for (int frame = 0; frame < sine.frames; ++frame) {
+        const auto value = static_cast<float>(
+            sine.amplitude * std::sin(2.0 * pi * sine.frequency * frame / sine.sampleRate));
+        for (int channel = 0; channel < sine.channels; ++channel) {
+            frames[static_cast<std::size_t>(frame * sine.channels + channel)] = value;
+        }
+    }
+    sf_writef_float(out, frames.data(), sine.frames);
+    sf_close(out);
+    return file;
+}
+
+std::string ScratchFolder::writeBytes(const std::string& fileName,
+                                      const std::vector<unsigned char>& bytes) const {
+    const std::string file = path(fileName);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return file;
+}
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace testsounds
