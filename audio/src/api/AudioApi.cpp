@@ -70,24 +70,31 @@ int FSOUND_StopSound(int channel) {
     return guarded(0, [&] { return flag(audio().stop(channel)); });
 }
 
-// Songs are wired to the mixer's stream-source slots by the song code.
-FMUSIC_MODULE* FMUSIC_LoadSong(const char* /*name*/) {
-    return nullptr;
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
+    return guarded<FMUSIC_MODULE*>(nullptr, [&] {
+        // An opaque number, never dereferenced.
+        return reinterpret_cast<FMUSIC_MODULE*>(audio().loadSong(name));
+    });
 }
-int FMUSIC_FreeSong(FMUSIC_MODULE* /*song*/) {
-    return 0;
+
+int FMUSIC_FreeSong(FMUSIC_MODULE* song) {
+    return guarded(0, [&] { return flag(audio().freeSong(handleValue(song))); });
 }
-int FMUSIC_PlaySong(FMUSIC_MODULE* /*song*/) {
-    return 0;
+
+int FMUSIC_PlaySong(FMUSIC_MODULE* song) {
+    return guarded(0, [&] { return flag(audio().playSong(handleValue(song))); });
 }
-int FMUSIC_StopSong(FMUSIC_MODULE* /*song*/) {
-    return 0;
+
+int FMUSIC_StopSong(FMUSIC_MODULE* song) {
+    return guarded(0, [&] { return flag(audio().stopSong(handleValue(song))); });
 }
-int FMUSIC_SetPaused(FMUSIC_MODULE* /*song*/, int /*paused*/) {
-    return 0;
+
+int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused) {
+    return guarded(0, [&] { return flag(audio().setSongPaused(handleValue(song), paused != 0)); });
 }
+
 int FMUSIC_StopAllSongs(void) {
-    return 0;
+    return guarded(0, [] { return flag(audio().stopAllSongs()); });
 }
 
 int PelgraAudio_SetOutput(const char* name) {

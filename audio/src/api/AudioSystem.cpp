@@ -144,7 +144,9 @@ PelgraAudioStats AudioSystem::stats() {
         stats.voicesInUse = mix.voicesInUse;
         stats.samplesAlive = static_cast<int>(session.samples.size());
         stats.songsAlive = static_cast<int>(session.songs.size());
-        stats.songsPlaying = mix.sourcesAttached;
+        session.songs.forEach([&](const LoadedSong& loaded) {
+            stats.songsPlaying += loaded.song->isPlaying() ? 1 : 0;
+        });
         stats.peakLeft = mix.peakLeft;
         stats.peakRight = mix.peakRight;
         return stats;

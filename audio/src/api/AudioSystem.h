@@ -32,6 +32,13 @@ public:
     bool setPaused(int voice, bool paused);
     bool stop(int voice);
 
+    std::uintptr_t loadSong(const char* name);
+    bool freeSong(std::uintptr_t handle);
+    bool playSong(std::uintptr_t handle);
+    bool stopSong(std::uintptr_t handle);
+    bool setSongPaused(std::uintptr_t handle, bool paused);
+    bool stopAllSongs();
+
     int render(float* interleavedStereo, int frames) noexcept {
         return m_renderGate.render(interleavedStereo, frames);
     }
@@ -39,15 +46,20 @@ public:
     void resetStats();
 
     // Runs body(Session&) under the application lock when the library runs and
-    // returns its result; returns `notRunning` otherwise. For the song calls.
+    // returns its result; returns `notRunning` otherwise.
     template <typename Result, typename Body> Result withSession(Result notRunning, Body&& body) {
         std::lock_guard lock(m_mutex);
-        return m_session ? body(*m_session) : notRunning;
+        if (!m_session) {
+            return notRunning;
+        }
+        return body(*m_session);
     }
 
 private:
     AudioSystem() = default;
     std::string chosenOutput() const;
+    // Runs act(Song&) on a live song under the application lock; false for anything else.
+    template <typename Act> bool withSong(std::uintptr_t handle, Act&& act);
 
     std::mutex m_mutex;
     std::optional<std::string> m_outputOverride;

@@ -11,16 +11,23 @@
 #include "mixer/StreamSource.h"
 #include "output/Output.h"
 #include "sample/Sample.h"
+#include "song/Song.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace pelgra::audio {
 
+// A loaded song and the mixer slot it is mixed from, from its load to its free: a
+// stopped song is still mixed, so that its fade-out runs.
+struct LoadedSong {
+    std::unique_ptr<Song> song;
+    int slot = -1;
+};
+
 struct Session {
     using SampleTable = HandleTable<Sample, HandleKind::Sample>;
-    // Songs are stream sources; the song code owns their type.
-    using SongTable = HandleTable<StreamSource, HandleKind::Song>;
+    using SongTable = HandleTable<LoadedSong, HandleKind::Song>;
 
     Session(int mixRate, int voices, std::uint64_t serial, SampleTable& samples, SongTable& songs)
         : serial(serial), mixer(mixRate, voices), samples(samples), songs(songs) {}

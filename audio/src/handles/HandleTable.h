@@ -66,7 +66,17 @@ public:
         return objects;
     }
 
+    // Calls visit(T&) for every live object.
+    template <typename Visit> void forEach(Visit&& visit) const {
+        for (const Slot& slot : m_slots) {
+            if (slot.object) {
+                visit(*slot.object);
+            }
+        }
+    }
+
     std::size_t size() const { return m_size; }
+    bool full() const { return m_freeSlots.empty() && m_slots.size() >= kCapacity; }
 
 private:
     static constexpr unsigned kKindBits = 2;

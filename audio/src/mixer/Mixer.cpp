@@ -127,7 +127,7 @@ MixStatsSnapshot Mixer::stats() const {
 
 // ---- Audio side --------------------------------------------------------------------
 
-void Mixer::render(float* interleavedStereo, int frames) noexcept {
+void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept {
     const auto start = MixStats::Clock::now();
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
@@ -136,6 +136,9 @@ void Mixer::render(float* interleavedStereo, int frames) noexcept {
     float peakRight = 0.0f;
     for (int done = 0; done < frames; done += kBlockFrames) {
         const int block = std::min(kBlockFrames, frames - done);
+        if (pacing == Pacing::WaitForSources) {
+            awaitSources(block);
+        }
         float blockPeakLeft = 0.0f;
         float blockPeakRight = 0.0f;
         mixBlock(interleavedStereo + 2 * done, block, blockPeakLeft, blockPeakRight);
@@ -146,6 +149,15 @@ void Mixer::render(float* interleavedStereo, int frames) noexcept {
     m_stats.recordVoicesInUse(m_voicesInUse);
     m_mixEpoch.fetch_add(1, std::memory_order_release);
     m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
+}
+
+// Inside the mix, so that a source being detached stays alive until the wait is over.
+void Mixer::awaitSources(int frames) noexcept {
+    for (const auto& slot : m_sources) {
+        if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
+            source->awaitRendered(frames);
+        }
+    }
 }
 
 void Mixer::applyCommands() {

@@ -71,8 +71,13 @@ public:
 
     // ---- Audio side ---------------------------------------------------------------
 
+    // How a render treats stream sources that have not rendered ahead far enough: a
+    // real-time output hears silence from them rather than wait; a caller that mixes
+    // faster than real time on an application thread waits for them.
+    enum class Pacing { RealTime, WaitForSources };
+
     // Mixes `frames` stereo frames into `interleavedStereo`, overwriting it.
-    void render(float* interleavedStereo, int frames) noexcept;
+    void render(float* interleavedStereo, int frames, Pacing pacing = Pacing::RealTime) noexcept;
 
 private:
     bool validVoice(int voice) const { return voice >= 0 && voice < voices(); }
@@ -83,6 +88,7 @@ private:
     void startVoice(int voice, const Sample& sample, std::uint32_t playId);
     void releaseVoice(int voice);
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight);
+    void awaitSources(int frames) noexcept;
 
     const int m_mixRate;
     const int m_fadeFrames;

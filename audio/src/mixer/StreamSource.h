@@ -17,6 +17,12 @@ public:
     // (0 when stopped, paused or not rendered ahead yet) means silence for the rest.
     // Called from the audio thread only.
     virtual int mixInto(float* interleavedStereo, int frames) noexcept = 0;
+
+    // For mixing faster than real time on an application thread (the manual output):
+    // waits, for a bounded time, until the next `frames` frames can be supplied, so
+    // that such a mix hears what a real-time one would. False when the wait timed out.
+    // The audio thread never calls it.
+    virtual bool awaitRendered(int /*frames*/) noexcept { return true; }
 };
 
 } // namespace pelgra::audio

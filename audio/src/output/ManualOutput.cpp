@@ -13,7 +13,9 @@ int ManualRenderGate::render(float* interleavedStereo, int frames) noexcept {
     Mixer* mixer = m_mixer.load(std::memory_order_seq_cst);
     int written = 0;
     if (mixer != nullptr && interleavedStereo != nullptr && frames > 0) {
-        mixer->render(interleavedStereo, frames);
+        // Not the audio thread: waiting for songs to render ahead is allowed, and makes
+        // the mix as fast as the machine allows yet the same as a real-time one.
+        mixer->render(interleavedStereo, frames, Mixer::Pacing::WaitForSources);
         written = frames;
     }
     m_rendering.fetch_sub(1, std::memory_order_seq_cst);

@@ -1,0 +1,76 @@
+// The song calls of the library object: each song is opened on the calling thread,
+// mixed from a stream-source slot of its own from load to free, and controlled under
+// the application lock, so that no other thread can free it meanwhile.
+#include "api/AudioSystem.h"
+
+namespace pelgra::audio {
+
+template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& act) {
+    return withSession(false, [&](Session& session) {
+        LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr) {
+            return false;
+        }
+        act(*loaded->song);
+        return true;
+    });
+}
+
+std::uintptr_t AudioSystem::loadSong(const char* name) {
+    const auto running =
+        withSession(std::optional<std::pair<int, std::uint64_t>>{}, [](Session& session) {
+            return std::make_optional(std::make_pair(session.mixer.mixRate(), session.serial));
+        });
+    if (!running) {
+        return 0;
+    }
+    // Reading and parsing the file takes long: other application threads go on meanwhile.
+    auto loaded = std::make_unique<LoadedSong>();
+    loaded->song = Song::open(name, running->first);
+    if (!loaded->song) {
+        return 0;
+    }
+    return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
+        // Closed, and perhaps started again, while loading: the song belongs to no one.
+        if (session.serial != running->second || session.songs.full()) {
+            return 0;
+        }
+        loaded->slot = session.mixer.attachSource(*loaded->song);
+        return loaded->slot >= 0 ? session.songs.insert(std::move(loaded)) : 0;
+    });
+}
+
+bool AudioSystem::freeSong(std::uintptr_t handle) {
+    std::unique_ptr<LoadedSong> freed = withSession(
+        std::unique_ptr<LoadedSong>{}, [&](Session& session) -> std::unique_ptr<LoadedSong> {
+            std::unique_ptr<LoadedSong> loaded = session.songs.remove(handle);
+            if (loaded) {
+                // Returns once the audio thread can no longer reach the song.
+                session.mixer.detachSource(loaded->slot);
+            }
+            return loaded;
+        });
+    // Destroyed here, outside the lock: the song waits for its renderer to let go of it.
+    return freed != nullptr;
+}
+
+bool AudioSystem::playSong(std::uintptr_t handle) {
+    return withSong(handle, [](Song& song) { song.play(); });
+}
+
+bool AudioSystem::stopSong(std::uintptr_t handle) {
+    return withSong(handle, [](Song& song) { song.stop(); });
+}
+
+bool AudioSystem::setSongPaused(std::uintptr_t handle, bool paused) {
+    return withSong(handle, [&](Song& song) { song.setPaused(paused); });
+}
+
+bool AudioSystem::stopAllSongs() {
+    return withSession(false, [](Session& session) {
+        session.songs.forEach([](LoadedSong& loaded) { loaded.song->stop(); });
+        return true;
+    });
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,178 @@
+#include "song/MidiRenderer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fluidsynth.h>
+#include <fstream>
+#include <mutex>
+
+namespace pelgra::audio {
+namespace {
+
+constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr std::size_t kHeaderBytes = 14;
+constexpr std::size_t kChunkHeaderBytes = 8;
+// The player is checked for the song's end this often, so a loop starts at most
+// this late.
+constexpr int kRenderSlice = 256;
+constexpr int kTrialFrames = 64;
+
+std::uint32_t bigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = (value << 8) | bytes[at + i];
+    }
+    return value;
+}
+
+// The header names a known format, a timing and at least one track, and every track
+// the header counts is a chunk lying wholly inside the file. FluidSynth is not shown
+// a file that fails this: it would keep retrying one it cannot read.
+bool isWellFormedMidi(const std::vector<std::uint8_t>& file) {
+    if (file.size() < kHeaderBytes || !hasMidiSignature(file)) {
+        return false;
+    }
+    const std::uint32_t headerLength = bigEndian(file, 4, 4);
+    const std::uint32_t format = bigEndian(file, 8, 2);
+    const std::uint32_t tracks = bigEndian(file, 10, 2);
+    const std::uint32_t division = bigEndian(file, 12, 2);
+    if (headerLength < 6 || headerLength > file.size() - kChunkHeaderBytes || format > 2 ||
+        tracks == 0 || division == 0) {
+        return false;
+    }
+    std::size_t at = kChunkHeaderBytes + headerLength;
+    std::uint32_t found = 0;
+    while (found < tracks && file.size() - at >= kChunkHeaderBytes) {
+        const std::uint32_t length = bigEndian(file, at + 4, 4);
+        if (length > file.size() - at - kChunkHeaderBytes) {
+            return false;
+        }
+        if (std::memcmp(file.data() + at, "MTrk", 4) == 0) {
+            ++found;
+        }
+        at += kChunkHeaderBytes + length;
+    }
+    return found == tracks;
+}
+
+// A SoundFont 2 file by its RIFF header. Only these reach FluidSynth: it hands other
+// files on to loaders that report their errors on the standard error stream.
+bool isSoundFont2(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    char header[12] = {};
+    file.read(header, sizeof header);
+    return file && std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "sfbk", 4) == 0;
+}
+
+void silenceFluidSynth() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+            fluid_set_log_function(level, nullptr, nullptr);
+        }
+    });
+}
+
+// At the last event; FluidSynth itself reports the end only after a pause of its own.
+bool hasEnded(fluid_player_t* player) {
+    const int length = fluid_player_get_total_ticks(player);
+    return fluid_player_get_status(player) == FLUID_PLAYER_DONE ||
+           (length > 0 && fluid_player_get_current_tick(player) >= length);
+}
+
+} // namespace
+
+bool hasMidiSignature(const std::vector<std::uint8_t>& file) {
+    return file.size() >= 4 && std::memcmp(file.data(), "MThd", 4) == 0;
+}
+
+const char* soundFontPath() {
+    const char* configured = std::getenv("PELGRA_SOUNDFONT");
+    return configured != nullptr ? configured : kDefaultSoundFont;
+}
+
+std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file, int mixRate,
+                                                 const char* soundFont) {
+    silenceFluidSynth();
+    if (soundFont == nullptr || !isWellFormedMidi(file) || !isSoundFont2(soundFont)) {
+        return nullptr;
+    }
+    std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
+    renderer->settings_ = new_fluid_settings();
+    if (renderer->settings_ == nullptr ||
+        fluid_settings_setnum(renderer->settings_, "synth.sample-rate", mixRate) != FLUID_OK) {
+        return nullptr;
+    }
+    // The player's clock is the rendered frames, not the wall clock: the song runs
+    // at the pace it is rendered ahead, on the worker thread only.
+    fluid_settings_setstr(renderer->settings_, "player.timing-source", "sample");
+    fluid_settings_setint(renderer->settings_, "synth.lock-memory", 0);
+    renderer->synth_ = new_fluid_synth(renderer->settings_);
+    if (renderer->synth_ == nullptr ||
+        fluid_synth_sfload(renderer->synth_, soundFont, 1) == FLUID_FAILED ||
+        !renderer->startPlayer()) {
+        return nullptr;
+    }
+    // FluidSynth reads the events only once playing: a file it cannot read ends at once.
+    float trial[2 * kTrialFrames];
+    fluid_synth_write_float(renderer->synth_, kTrialFrames, trial, 0, 2, trial, 1, 2);
+    if (fluid_player_get_status(renderer->player_) == FLUID_PLAYER_DONE) {
+        return nullptr;
+    }
+    return renderer;
+}
+
+MidiRenderer::~MidiRenderer() {
+    stopPlayer();
+    if (synth_ != nullptr) {
+        delete_fluid_synth(synth_);
+    }
+    if (settings_ != nullptr) {
+        delete_fluid_settings(settings_);
+    }
+}
+
+bool MidiRenderer::startPlayer() noexcept {
+    player_ = new_fluid_player(synth_);
+    if (player_ == nullptr) {
+        return false;
+    }
+    if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK ||
+        fluid_player_play(player_) != FLUID_OK) {
+        stopPlayer();
+        return false;
+    }
+    return true;
+}
+
+void MidiRenderer::stopPlayer() noexcept {
+    if (player_ != nullptr) {
+        fluid_player_stop(player_);
+        delete_fluid_player(player_);
+        player_ = nullptr;
+    }
+}
+
+void MidiRenderer::render(float* interleavedStereo, int frames) noexcept {
+    for (int done = 0; done < frames;) {
+        // Looping is done here rather than by FluidSynth's own loop count, which
+        // spins without end on a song that ends as soon as it starts.
+        if (player_ == nullptr || hasEnded(player_)) {
+            stopPlayer();
+            startPlayer();
+        }
+        const int slice = std::min(kRenderSlice, frames - done);
+        float* out = interleavedStereo + 2 * done;
+        fluid_synth_write_float(synth_, slice, out, 0, 2, out, 1, 2);
+        done += slice;
+    }
+}
+
+void MidiRenderer::rewind() noexcept {
+    stopPlayer();
+    fluid_synth_system_reset(synth_);
+    startPlayer();
+}
+
+} // namespace pelgra::audio

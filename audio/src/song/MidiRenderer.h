@@ -1,0 +1,54 @@
+// Standard MIDI files, played by FluidSynth through a General MIDI SoundFont.
+#ifndef PELGRA_AUDIO_MIDI_RENDERER_H
+#define PELGRA_AUDIO_MIDI_RENDERER_H
+
+#include "song/SongRenderer.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
+
+namespace pelgra::audio {
+
+// Whether the bytes start as a Standard MIDI file ("MThd"), valid or not.
+bool hasMidiSignature(const std::vector<std::uint8_t>& file);
+
+// The SoundFont MIDI songs are played with: $PELGRA_SOUNDFONT when set, otherwise the
+// General MIDI SoundFont of the timgm6mb-soundfont package.
+const char* soundFontPath();
+
+class MidiRenderer final : public SongRenderer {
+public:
+    // Null when the bytes are not a well-formed Standard MIDI file that FluidSynth
+    // plays, when the SoundFont cannot be loaded, or when FluidSynth does not run at
+    // the mixing rate. Logs nothing: FluidSynth's logging is switched off for the
+    // whole process.
+    static std::unique_ptr<MidiRenderer> open(std::vector<std::uint8_t> file, int mixRate,
+                                              const char* soundFont);
+    ~MidiRenderer() override;
+    MidiRenderer(const MidiRenderer&) = delete;
+    MidiRenderer& operator=(const MidiRenderer&) = delete;
+
+    void render(float* interleavedStereo, int frames) noexcept override;
+    void rewind() noexcept override;
+
+private:
+    explicit MidiRenderer(std::vector<std::uint8_t> file) : file_(std::move(file)) {}
+
+    // A player for the file, started; false when FluidSynth cannot make one.
+    bool startPlayer() noexcept;
+    void stopPlayer() noexcept;
+
+    std::vector<std::uint8_t> file_;
+    _fluid_hashtable_t* settings_ = nullptr;
+    _fluid_synth_t* synth_ = nullptr;
+    _fluid_player_t* player_ = nullptr;
+};
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,70 @@
+#include "song/ModuleRenderer.h"
+
+#include <algorithm>
+#include <libopenmpt/libopenmpt.h>
+
+namespace pelgra::audio {
+namespace {
+constexpr std::int32_t kRepeatForever = -1;
+} // namespace
+
+void ModuleRenderer::Destroy::operator()(openmpt_module* module) const noexcept {
+    openmpt_module_destroy(module);
+}
+
+ModuleRenderer::Module ModuleRenderer::load(const std::vector<std::uint8_t>& file) noexcept {
+    int error = OPENMPT_ERROR_OK;
+    const char* message = nullptr;
+    Module module(openmpt_module_create_from_memory2(
+        file.data(), file.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+        nullptr, &error, &message, nullptr));
+    if (message != nullptr) {
+        openmpt_free_string(message);
+    }
+    if (module != nullptr) {
+        // Background music: at the end go on from the restart point the module
+        // names, instead of libopenmpt's default of ending.
+        openmpt_module_set_repeat_count(module.get(), kRepeatForever);
+    }
+    return module;
+}
+
+std::unique_ptr<ModuleRenderer> ModuleRenderer::open(std::vector<std::uint8_t> file, int mixRate) {
+    Module module = load(file);
+    if (module == nullptr) {
+        return nullptr;
+    }
+    return std::unique_ptr<ModuleRenderer>(
+        new ModuleRenderer(std::move(file), std::move(module), mixRate));
+}
+
+void ModuleRenderer::render(float* interleavedStereo, int frames) noexcept {
+    played_ = true;
+    int done = 0;
+    while (done < frames) {
+        const std::size_t got = openmpt_module_read_interleaved_float_stereo(
+            module_.get(), mixRate_, static_cast<std::size_t>(frames - done),
+            interleavedStereo + 2 * done);
+        if (got == 0) {
+            std::fill(interleavedStereo + 2 * done, interleavedStereo + 2 * frames, 0.0F);
+            return;
+        }
+        done += static_cast<int>(got);
+    }
+}
+
+void ModuleRenderer::rewind() noexcept {
+    if (!played_) {
+        return;
+    }
+    Module fresh = load(file_);
+    if (fresh != nullptr) {
+        module_ = std::move(fresh);
+        played_ = false;
+    } else {
+        // Out of memory: the nearest thing to a fresh start.
+        openmpt_module_set_position_seconds(module_.get(), 0.0);
+    }
+}
+
+} // namespace pelgra::audio

@@ -1,0 +1,111 @@
+// A song: a tracker module or a MIDI file playing as one more source of the mixer, at
+// full level, looping until stopped.
+//
+// Threads. open(), play(), stop(), setPaused(), isPlaying(), awaitRendered() and the
+// destructor are for application threads, also several at once. mixInto() is for the
+// audio thread alone: it only reads frames the shared song worker rendered ahead into
+// the song's ring, and never waits, allocates or frees.
+//
+// Transitions fade over rampFrames() frames to avoid clicks: play() fades in from the
+// first frame, setPaused(true) and stop() fade out, and a play() while the song is
+// audible fades the old sound out before the song starts over. The fades run as the
+// frames are mixed, so a stop() is only complete once rampFrames() more frames have been
+// mixed; a play() issued before that begins with the rest of the fade.
+//
+// Lifetime. The mixer holds the song as a StreamSource. Destroy the song only once
+// the audio thread can no longer call mixInto() (detached from the mixer, and the
+// mixer has passed a block since); destruction waits for the worker to leave it.
+#ifndef PELGRA_AUDIO_SONG_H
+#define PELGRA_AUDIO_SONG_H
+
+#include "mixer/StreamSource.h"
+#include "song/SongWorker.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace pelgra::audio {
+
+class FrameRing;
+class SongRenderer;
+
+class Song final : public StreamSource, private SongWorker::Task {
+public:
+    // Opens a module file (anything libopenmpt plays) or a Standard MIDI file (played
+    // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed)
+    // to be rendered at mixRate Hz (8000..192000), stopped. Null when the file is not
+    // a song that can be played, or the rate is out of range; prints nothing.
+    static std::unique_ptr<Song> open(const char* path, int mixRate) noexcept;
+
+    ~Song() override;
+    Song(const Song&) = delete;
+    Song& operator=(const Song&) = delete;
+
+    // Starts the song from its beginning, also when it plays already, and unpauses
+    // it. Returns once the first frames are rendered ahead (or after a bounded wait).
+    void play() noexcept;
+
+    // Stops the song and rewinds it; a later play() starts it from the beginning.
+    void stop() noexcept;
+
+    // Pauses the song where it is, or resumes it from there.
+    void setPaused(bool paused) noexcept;
+
+    // True from play() until stop(), paused or not.
+    bool isPlaying() const noexcept;
+
+    // Waits (bounded) until `frames` frames after those mixed so far are rendered ahead
+    // (for a song that does not play: as far as a fade-out may need). For callers that mix faster
+    // than real time, such as a manual output, tests and benchmarks; the audio thread never calls
+    // it. Returns false when the wait timed out.
+    bool awaitRendered(int frames) noexcept override;
+
+    // Frames over which starts, pauses and stops fade.
+    int rampFrames() const noexcept { return rampFrames_; }
+
+    int mixInto(float* interleavedStereo, int frames) noexcept override;
+
+private:
+    Song(std::unique_ptr<SongRenderer> renderer, int mixRate);
+
+    bool renderAhead() noexcept override;
+    // Worker: rewinds the renderer and cuts what the ring holds of the song before the
+    // latest play() down to a fade's worth.
+    void startOver(std::uint32_t epoch) noexcept;
+    // Worker: renders frames onto the end of the ring, which has room for them.
+    void renderFrames(std::uint64_t frames) noexcept;
+    // Audio thread: mixes up to `frames` frames from `position`, `available` at most,
+    // fading towards `audible`; stops early when faded out. Returns the frames mixed.
+    int mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
+                  bool audible) noexcept;
+    std::uint64_t freshFramesAhead() const noexcept;
+
+    const int rampFrames_;
+    std::unique_ptr<SongRenderer> renderer_;
+    std::unique_ptr<FrameRing> ring_;
+    const std::uint64_t prefillFrames_; // what play() waits for
+    std::shared_ptr<SongWorker> worker_;
+
+    // What the application asked for: playing and paused bits and, above them, an
+    // epoch counting the play() calls.
+    std::atomic<std::uint32_t> command_{0};
+
+    // Written by the worker while it holds ringClaim_: the epoch of the play() the ring
+    // is rendering, and the position where that play()'s frames begin.
+    std::atomic<std::uint32_t> ringEpoch_{0};
+    std::atomic<std::uint64_t> epochStart_{0};
+    // The epoch whose first frames are rendered ahead, for play() to wait on.
+    std::atomic<std::uint32_t> primedEpoch_{0};
+    // Held by the audio thread for one mixInto() and by the worker for a start-over:
+    // the audio thread only tries it (a miss is one silent block), the worker waits.
+    std::atomic_flag ringClaim_ = ATOMIC_FLAG_INIT;
+
+    std::uint32_t renderedEpoch_ = 0; // worker only
+    std::uint32_t heardEpoch_ = 0;    // audio thread only: the epoch being mixed
+    int ramp_ = 0;                    // audio thread only: fade position, 0..rampFrames_
+};
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,152 @@
+// Module songs driven through mixInto() as the audio thread drives them.
+#include "SongFiles.h"
+
+#include "DemoSongs.h"
+#include "ModuleWriter.h"
+
+#include <gtest/gtest.h>
+
+using pelgra::audio::Song;
+using namespace songtest;
+
+namespace {
+
+constexpr int kWhile = 8192; // frames: long enough for several notes to sound
+
+// One pattern, fast: a saw note at the first row, silenced half-way through. Played
+// once it ends in silence; looping, it sounds again every 64 ticks.
+std::vector<std::uint8_t> shortSawModule() {
+    using pelgra::gen::ModuleWriter;
+    constexpr int kSetSpeed = 0xF;
+    constexpr int kSetVolume = 0xC;
+    ModuleWriter module("short saw");
+    const int saw = module.addInstrument(pelgra::gen::Waveform::Saw);
+    const int pattern = module.addPattern();
+    module.setNote(pattern, 0, 0, saw, 24);
+    module.setEffect(pattern, 0, 1, kSetSpeed, 1);
+    module.setEffect(pattern, ModuleWriter::kRows / 2, 0, kSetVolume, 0);
+    return module.build();
+}
+
+class SongPlayback : public testing::Test {
+protected:
+    SongFiles files;
+    std::string demo = files.write("demo.mod", pelgra::gen::makeDemoModule());
+    std::string saw = files.write("saw.mod", shortSawModule());
+
+    // The first frames of a song played for the first time.
+    std::vector<float> freshStart(const std::string& path, int frames) {
+        std::unique_ptr<Song> fresh = openSong(path);
+        fresh->play();
+        return pull(*fresh, frames);
+    }
+};
+
+TEST_F(SongPlayback, IsSilentUntilPlayedThenSoundsFromTheFirstFrames) {
+    std::unique_ptr<Song> song = openSong(demo);
+    EXPECT_FALSE(song->isPlaying());
+    EXPECT_EQ(peak(pull(*song, kWhile)), 0.0F);
+
+    song->play();
+    EXPECT_TRUE(song->isPlaying());
+    const std::vector<float> out = pull(*song, kWhile);
+    EXPECT_GT(peak(out, 0, song->rampFrames()), 0.0F);
+    EXPECT_GT(peak(out), 0.05F);
+    EXPECT_LE(peak(out), 1.0F);
+}
+
+TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
+    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> reference = openSong(demo);
+    song->play();
+    reference->play();
+    pull(*song, kWhile);
+    pull(*reference, kWhile);
+    const int fade = song->rampFrames();
+
+    song->setPaused(true);
+    const std::vector<float> paused = pull(*song, kWhile);
+    EXPECT_GT(peak(paused, 0, fade), 0.0F);
+    EXPECT_EQ(peak(paused, fade, kWhile), 0.0F);
+    EXPECT_TRUE(song->isPlaying());
+
+    // The fade-out used up `fade` frames of the song; after the fade-in the song goes
+    // on exactly as the reference that never paused.
+    song->setPaused(false);
+    const std::vector<float> resumed = pull(*song, kWhile);
+    pull(*reference, 2 * fade);
+    const std::vector<float> expected = pull(*reference, kWhile - fade);
+    EXPECT_EQ(firstDifference(resumed, fade, expected), -1);
+}
+
+TEST_F(SongPlayback, StopFadesOutAndPlayAfterwardsStartsFromTheBeginning) {
+    std::unique_ptr<Song> song = openSong(demo);
+    song->play();
+    pull(*song, 3 * kWhile);
+    song->stop();
+    EXPECT_FALSE(song->isPlaying());
+    const std::vector<float> stopped = pull(*song, kWhile);
+    EXPECT_EQ(peak(stopped, song->rampFrames(), kWhile), 0.0F);
+
+    song->play();
+    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(demo, kWhile)), -1);
+}
+
+TEST_F(SongPlayback, PlayWhilePlayingFadesTheOldSoundOutThenStartsOver) {
+    std::unique_ptr<Song> song = openSong(demo);
+    song->play();
+    pull(*song, 3 * kWhile);
+    song->play();
+    const int fade = song->rampFrames();
+    const std::vector<float> replay = pull(*song, fade + kWhile);
+    EXPECT_GT(peak(replay, 0, fade), 0.0F);
+    EXPECT_EQ(firstDifference(replay, fade, freshStart(demo, kWhile)), -1);
+}
+
+TEST_F(SongPlayback, PausedSongStartsOverWhenPlayed) {
+    std::unique_ptr<Song> song = openSong(demo);
+    song->play();
+    pull(*song, 3 * kWhile);
+    song->setPaused(true);
+    pull(*song, kWhile);
+    song->play();
+    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(demo, kWhile)), -1);
+}
+
+TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
+    std::unique_ptr<Song> first = openSong(demo);
+    std::unique_ptr<Song> second = openSong(saw);
+    first->play();
+    second->play();
+    const std::vector<float> mixed = pull({first.get(), second.get()}, kWhile);
+
+    std::vector<float> sum = freshStart(demo, kWhile);
+    const std::vector<float> alone = freshStart(saw, kWhile);
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        sum[i] += alone[i];
+    }
+    EXPECT_EQ(firstDifference(mixed, 0, sum), -1);
+    EXPECT_GT(peak(alone), 0.0F);
+}
+
+TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
+    std::unique_ptr<Song> song = openSong(saw);
+    song->play();
+    // At speed 1 a pass lasts 64 ticks of 20 ms; the note sounds for the first half.
+    const int pass = kRate * 64 / 50;
+    const std::vector<float> out = pull(*song, 3 * pass);
+    EXPECT_EQ(peak(out, pass * 3 / 4, pass * 9 / 10), 0.0F);
+    EXPECT_GT(peak(out, 2 * pass, 2 * pass + pass / 4), 0.0F);
+}
+
+TEST_F(SongPlayback, DestroyingAPlayingSongIsSafe) {
+    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> other = openSong(saw);
+    song->play();
+    other->play();
+    pull({song.get(), other.get()}, kWhile);
+    song.reset();
+    EXPECT_GT(peak(pull(*other, kWhile)), 0.0F);
+}
+
+} // namespace
