@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-tsan bench clean
+.PHONY: all deps build run test test-asan test-tsan test-windows bench clean
 
 all: build
 
@@ -33,10 +33,10 @@ run: build
 	fi
 
 # The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
-# then the concurrency tests under ThreadSanitizer.
+# then the concurrency tests under ThreadSanitizer, then the Windows build under Wine.
 test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory test-asan test-tsan
+	$(MAKE) --no-print-directory test-asan test-tsan test-windows
 
 test-asan: deps
 	$(call configure,build-asan,-DPELGRA_SANITIZE=address -DPELGRA_BUILD_BENCH=OFF)
@@ -46,9 +46,14 @@ test-tsan: deps
 	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
 
+# The Windows DLLs, cross-compiled with MinGW-w64; their tests run under Wine.
+test-windows: deps
+	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
+	ctest --test-dir build-mingw --output-on-failure
+
 # The audio library's figures (mixing, loading, call latency, callback gaps).
 bench: build
 	build/bin/pelgra_bench
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-mingw

@@ -9,7 +9,9 @@ packages=(
     # the audio library: device, decoding, resampling, modules, MIDI
     libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
-    libgtest-dev libgmock-dev libbenchmark-dev sox
+    googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the Windows build and its tests
+    g++-mingw-w64-x86-64 wine64
 )
 
 missing=()

@@ -22,6 +22,15 @@ protected:
         return FMUSIC_LoadSong(file.c_str());
     }
 
+    // The first quarter second of the demo song playing alone, from a song freed after.
+    std::vector<float> renderSongAlone() {
+        FMUSIC_MODULE* song = loadDemoSong();
+        FMUSIC_PlaySong(song);
+        std::vector<float> out = render(kSecond / 4);
+        FMUSIC_FreeSong(song);
+        return out;
+    }
+
     static float peakOf(const std::vector<float>& out) {
         return std::max(measure::peak(out, 0), measure::peak(out, 1));
     }
@@ -59,10 +68,7 @@ TEST_F(SongCallsTest, PauseSilencesTheSongAndResumeGoesOn) {
 }
 
 TEST_F(SongCallsTest, TwoSongsMixAsTheirSumAndStopAllSilencesBoth) {
-    FMUSIC_MODULE* alone = loadDemoSong();
-    FMUSIC_PlaySong(alone);
-    const std::vector<float> single = render(kSecond / 4);
-    FMUSIC_FreeSong(alone);
+    const std::vector<float> single = renderSongAlone();
 
     FMUSIC_MODULE* first = loadDemoSong();
     FMUSIC_MODULE* second = loadDemoSong();
@@ -79,10 +85,7 @@ TEST_F(SongCallsTest, TwoSongsMixAsTheirSumAndStopAllSilencesBoth) {
 }
 
 TEST_F(SongCallsTest, SoundEffectCallsAndVolumeLeaveSongsAlone) {
-    FMUSIC_MODULE* reference = loadDemoSong();
-    FMUSIC_PlaySong(reference);
-    const std::vector<float> full = render(kSecond / 4);
-    FMUSIC_FreeSong(reference);
+    const std::vector<float> full = renderSongAlone();
 
     FMUSIC_MODULE* song = loadDemoSong();
     FSOUND_SetSFXMasterVolume(0);

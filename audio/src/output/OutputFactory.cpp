@@ -1,7 +1,9 @@
 #include "output/OutputFactory.h"
 
 #include "output/NullOutput.h"
+#if defined(PELGRA_AUDIO_HAVE_SDL2)
 #include "output/SdlOutput.h"
+#endif
 
 namespace pelgra::audio {
 
@@ -10,9 +12,11 @@ bool isOutputName(std::string_view name) {
 }
 
 std::unique_ptr<Output> makeOutput(std::string_view name, int mixRate, ManualRenderGate& gate) {
+#if defined(PELGRA_AUDIO_HAVE_SDL2)
     if (name == "sdl") {
         return std::make_unique<SdlOutput>(mixRate);
     }
+#endif
     if (name == "null") {
         return std::make_unique<NullOutput>(mixRate);
     }

@@ -1,9 +1,14 @@
 #include "song/Song.h"
 
 #include "song/FrameRing.h"
+#if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
 #include "song/MidiRenderer.h"
+#endif
+#if defined(PELGRA_AUDIO_HAVE_OPENMPT)
 #include "song/ModuleRenderer.h"
+#endif
 #include "song/SongFile.h"
+#include "song/SongRenderer.h"
 
 #include <algorithm>
 #include <thread>
@@ -24,11 +29,19 @@ constexpr std::uint32_t kPausedBit = 2;
 constexpr std::uint32_t kEpochStep = 4;
 constexpr std::uint32_t kEpochMask = ~(kPlayingBit | kPausedBit);
 
-std::unique_ptr<SongRenderer> openRenderer(std::vector<std::uint8_t> file, int mixRate) {
+// A build without a renderer's library refuses its files.
+std::unique_ptr<SongRenderer> openRenderer([[maybe_unused]] std::vector<std::uint8_t> file,
+                                           [[maybe_unused]] int mixRate) {
+#if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
     if (hasMidiSignature(file)) {
         return MidiRenderer::open(std::move(file), mixRate, soundFontPath());
     }
+#endif
+#if defined(PELGRA_AUDIO_HAVE_OPENMPT)
     return ModuleRenderer::open(std::move(file), mixRate);
+#else
+    return nullptr;
+#endif
 }
 
 std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
