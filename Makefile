@@ -54,6 +54,7 @@ test-windows: deps
 # The audio library's figures (mixing, loading, call latency, callback gaps).
 bench: build
 	build/bin/pelgra_bench
+	build/bin/song_bench
 
 clean:
 	rm -rf build build-asan build-tsan build-mingw
