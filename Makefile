@@ -51,7 +51,7 @@ test-windows: deps
 	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-mingw --output-on-failure
 
-# The audio library's figures (mixing, loading, call latency, callback gaps).
+# The audio library's figures (mixing, loading, call latency, callback gaps, songs).
 bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
