@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -15,6 +16,8 @@ namespace {
 constexpr int kMinFileRate = 1000;
 constexpr int kMaxFileRate = 768000;
 constexpr sf_count_t kReadFrames = 4096;
+// Float files may hold anything: 36 dB above full scale is as loud as a value may be.
+constexpr float kMaxAmplitude = 64.0f;
 
 struct SndfileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -35,6 +38,16 @@ bool dataChunkCutShort(SNDFILE* file) {
     const char* lineEnd = std::strchr(data, '\n');
     const char* shouldBe = std::strstr(data, "should be");
     return shouldBe != nullptr && (lineEnd == nullptr || shouldBe < lineEnd);
+}
+
+// A damaged float file can hold NaN, infinities or absurd magnitudes. One such value
+// would poison the whole mix, spread by the resampler's filter and the voices' sum:
+// silence the first and bound the rest.
+void makeMixable(float* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] =
+            std::isfinite(values[i]) ? std::clamp(values[i], -kMaxAmplitude, kMaxAmplitude) : 0.0f;
+    }
 }
 
 } // namespace
@@ -69,6 +82,7 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         if (static_cast<std::int64_t>(decoded.data.size() + floats) > maxFloats) {
             return std::nullopt;
         }
+        makeMixable(chunk.data(), floats);
         decoded.data.insert(decoded.data.end(), chunk.data(), chunk.data() + floats);
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR || decoded.data.empty()) {
