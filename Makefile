@@ -3,8 +3,9 @@
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-tsan bench clean
+.PHONY: all deps build run test test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -24,10 +25,11 @@ run: build
 	@echo "The engine and the audio library are built in build/lib; the player comes next."
 
 # The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
-# then the concurrency tests under ThreadSanitizer.
+# then the concurrency tests (and the soak's short run) under ThreadSanitizer, then each
+# fuzz harness for FUZZ_SECONDS.
 test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory test-asan test-tsan
+	$(MAKE) --no-print-directory test-asan test-tsan fuzz
 
 test-asan: deps
 	$(call configure,build-asan,-DPELGRA_SANITIZE=address -DPELGRA_BUILD_BENCH=OFF)
@@ -37,9 +39,18 @@ test-tsan: deps
 	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
 
+# The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
+# a clang build of the library and its harnesses only.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPELGRA_BUILD_FUZZ=ON -DPELGRA_BUILD_TESTS=OFF -DPELGRA_BUILD_BENCH=OFF \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target sample_fuzzer song_fuzzer fuzz_seeds
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 # The audio library's figures (mixing, loading, call latency, callback gaps).
 bench: build
 	build/bin/pelgra_bench
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

@@ -10,6 +10,8 @@ packages=(
     libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev sox
+    # fuzzing: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()
