@@ -277,7 +277,7 @@ void AppThread::setVolume() {
     }
 }
 
-std::size_t AppThread::held() const {
+std::size_t AppThread::holding() const {
     return m_samples.size() + m_songs.size() + m_effects.size() + m_tunes.size();
 }
 

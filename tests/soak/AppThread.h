@@ -28,7 +28,7 @@ public:
     void run(const std::atomic<bool>& stop);
 
     // Sound effects and songs held, through handles and engine objects.
-    std::size_t held() const;
+    std::size_t holding() const;
     // Frees everything held; returns how many frees the library accepted.
     std::size_t releaseAll();
 

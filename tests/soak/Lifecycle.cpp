@@ -63,9 +63,9 @@ void Lifecycle::run(const std::atomic<bool>& stop) {
 }
 
 void Lifecycle::close() {
-    PelgraAudioStats run{};
-    PelgraAudio_GetStats(&run);
-    m_figures.add(run);
+    PelgraAudioStats last{};
+    PelgraAudio_GetStats(&last);
+    m_figures.add(last);
     m_epoch.closing();
     FSOUND_Close();
 }

@@ -2,6 +2,7 @@
 
 #include "SoundFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -25,9 +26,7 @@ std::vector<unsigned char> firstBytes(const std::vector<unsigned char>& bytes, s
 std::vector<unsigned char> noise(unsigned int seed) {
     std::mt19937 random(seed);
     std::vector<unsigned char> bytes(20000);
-    for (unsigned char& byte : bytes) {
-        byte = static_cast<unsigned char>(random());
-    }
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<unsigned char>(random()); });
     return bytes;
 }
 
@@ -41,9 +40,8 @@ void putLittleEndian(std::vector<unsigned char>& bytes, std::size_t at, std::uin
 
 std::vector<const char*> namesOf(const std::vector<std::string>& paths) {
     std::vector<const char*> names{nullptr};
-    for (const std::string& path : paths) {
-        names.push_back(path.c_str());
-    }
+    std::transform(paths.begin(), paths.end(), std::back_inserter(names),
+                   [](const std::string& path) { return path.c_str(); });
     return names;
 }
 

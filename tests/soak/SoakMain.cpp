@@ -10,6 +10,7 @@
 #include "AppThread.h"
 #include "Lifecycle.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -76,9 +77,8 @@ int main(int argc, char** argv) {
     }
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
-    for (auto& app : apps) {
-        threads.emplace_back([&app, &stop] { app->run(stop); });
-    }
+    std::transform(apps.begin(), apps.end(), std::back_inserter(threads),
+                   [&stop](auto& app) { return std::thread([&app, &stop] { app->run(stop); }); });
     std::thread starter([&] { lifecycle.run(stop); });
     std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
     stop = true;
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     std::size_t held = 0;
     for (const auto& app : apps) {
         total += app->tally();
-        held += app->held();
+        held += app->holding();
     }
     const PelgraAudioStats before = stats();
     const auto aliveBefore = static_cast<std::size_t>(before.samplesAlive + before.songsAlive);
