@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 namespace pelgra::audio {
 
@@ -50,6 +51,14 @@ void makeMixable(float* values, std::size_t count) {
     }
 }
 
+// libsndfile writes why a file failed to open into one global buffer, with no lock of
+// its own: opens go one at a time. Decoding, the long part, runs on in parallel.
+SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
+    static std::mutex opening;
+    std::lock_guard lock(opening);
+    return sf_open(path, SFM_READ, &info);
+}
+
 } // namespace
 
 std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats) {
@@ -59,7 +68,7 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         return std::nullopt;
     }
     SF_INFO info{};
-    SndfilePtr file(sf_open(path, SFM_READ, &info));
+    SndfilePtr file(openOneAtATime(path, info));
     if (!file || info.channels < 1 || info.channels > 2 || info.samplerate < kMinFileRate ||
         info.samplerate > kMaxFileRate || info.frames <= 0 ||
         info.frames > maxFloats / info.channels || dataChunkCutShort(file.get())) {
