@@ -2,7 +2,8 @@
 // file, loaded, played, mixed briefly by the manual output and freed. Shared by the
 // libFuzzer harnesses and the test that replays their findings without libFuzzer.
 //
-// The library is started once per process, with the manual output. Each call aborts
+// The library is started once per process, with the manual output, and keeps one MIDI
+// song of its own loaded from the first song input on. Each call aborts
 // when the library breaks a promise on the way: a handle still alive after its free,
 // or mixed output that is not finite or lies outside [-1, 1].
 #ifndef PELGRA_FUZZ_TARGETS_H
