@@ -174,27 +174,7 @@ void AppThread::pauseOrStopVoices() {
 }
 
 void AppThread::freeSample() {
-    ++m_tally.calls;
-    if (!m_effects.empty() && (m_samples.empty() || chance(0.3))) {
-        const std::size_t index = pickIndex(m_effects.size());
-        m_effects[index]->FreeSound();
-        forget(m_effects, index);
-        ++m_tally.engineCalls;
-        return;
-    }
-    if (m_samples.empty()) {
-        noteHandleCall(true, FSOUND_Sample_Free(nullptr) == 0);
-        return;
-    }
-    const std::size_t index = pickIndex(m_samples.size());
-    const Held<FSOUND_SAMPLE> held = m_samples[index];
-    const bool stale = isStale(held);
-    const bool freed = FSOUND_Sample_Free(held.handle) == 1;
-    noteHandleCall(stale, !freed);
-    if (freed) {
-        remember(m_freedSamples, held.handle);
-    }
-    forget(m_samples, index);
+    freeOne(m_effects, &CSoundFX::FreeSound, m_samples, FSOUND_Sample_Free, m_freedSamples);
 }
 
 void AppThread::songCall() {
@@ -227,27 +207,34 @@ void AppThread::songCall() {
 }
 
 void AppThread::freeSong() {
+    freeOne(m_tunes, &CSong::FreeSong, m_songs, FMUSIC_FreeSong, m_freedSongs);
+}
+
+template <typename Object, typename Handle>
+void AppThread::freeOne(std::vector<std::unique_ptr<Object>>& objects, void (Object::*release)(),
+                        std::vector<Held<Handle>>& handles, int (*freeHandle)(Handle*),
+                        std::vector<Handle*>& freed) {
     ++m_tally.calls;
-    if (!m_tunes.empty() && (m_songs.empty() || chance(0.3))) {
-        const std::size_t index = pickIndex(m_tunes.size());
-        m_tunes[index]->FreeSong();
-        forget(m_tunes, index);
+    if (!objects.empty() && (handles.empty() || chance(0.3))) {
+        const std::size_t index = pickIndex(objects.size());
+        (objects[index].get()->*release)();
+        forget(objects, index);
         ++m_tally.engineCalls;
         return;
     }
-    if (m_songs.empty()) {
-        noteHandleCall(true, FMUSIC_FreeSong(nullptr) == 0);
+    if (handles.empty()) {
+        noteHandleCall(true, freeHandle(nullptr) == 0);
         return;
     }
-    const std::size_t index = pickIndex(m_songs.size());
-    const Held<FMUSIC_MODULE> held = m_songs[index];
+    const std::size_t index = pickIndex(handles.size());
+    const Held<Handle> held = handles[index];
     const bool stale = isStale(held);
-    const bool freed = FMUSIC_FreeSong(held.handle) == 1;
-    noteHandleCall(stale, !freed);
-    if (freed) {
-        remember(m_freedSongs, held.handle);
+    const bool accepted = freeHandle(held.handle) == 1;
+    noteHandleCall(stale, !accepted);
+    if (accepted) {
+        remember(freed, held.handle);
     }
-    forget(m_songs, index);
+    forget(handles, index);
 }
 
 void AppThread::callStale() {

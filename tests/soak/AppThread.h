@@ -51,6 +51,13 @@ private:
     void callStale();
     void setVolume();
 
+    // Frees one engine object or handle of a kind, or passes a null handle when none is
+    // held; a handle the library took back joins `freed`.
+    template <typename Object, typename Handle>
+    void freeOne(std::vector<std::unique_ptr<Object>>& objects, void (Object::*release)(),
+                 std::vector<Held<Handle>>& handles, int (*freeHandle)(Handle*),
+                 std::vector<Handle*>& freed);
+
     // Records a good file's load; before and after are the epochs around it.
     void noteGoodLoad(bool loaded, std::uint64_t before, std::uint64_t after);
     void noteBadLoad(bool loaded);
