@@ -3,8 +3,9 @@
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-tsan test-windows bench clean
+.PHONY: all deps build run test test-asan test-tsan test-windows fuzz bench clean
 
 all: build
 
@@ -33,10 +34,11 @@ run: build
 	fi
 
 # The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
-# then the concurrency tests under ThreadSanitizer, then the Windows build under Wine.
+# then the concurrency tests (and the soak's short run) under ThreadSanitizer, then the
+# Windows build under Wine, then each fuzz harness for FUZZ_SECONDS.
 test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory test-asan test-tsan test-windows
+	$(MAKE) --no-print-directory test-asan test-tsan test-windows fuzz
 
 test-asan: deps
 	$(call configure,build-asan,-DPELGRA_SANITIZE=address -DPELGRA_BUILD_BENCH=OFF)
@@ -51,10 +53,19 @@ test-windows: deps
 	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-mingw --output-on-failure
 
+# The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
+# a clang build of the library and its harnesses only.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPELGRA_BUILD_FUZZ=ON -DPELGRA_BUILD_TESTS=OFF -DPELGRA_BUILD_BENCH=OFF \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target sample_fuzzer song_fuzzer fuzz_seeds
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 # The audio library's figures (mixing, loading, call latency, callback gaps, songs).
 bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
 
 clean:
-	rm -rf build build-asan build-tsan build-mingw
+	rm -rf build build-asan build-tsan build-mingw build-fuzz

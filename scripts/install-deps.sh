@@ -12,6 +12,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
     # the Windows build and its tests
     g++-mingw-w64-x86-64 wine64
+    # fuzzing: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()

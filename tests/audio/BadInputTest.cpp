@@ -4,8 +4,13 @@
 
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <limits>
 #include <random>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -89,6 +94,63 @@ TEST_F(BadInputTest, AbsurdHeadersGiveNull) {
     putLittleEndian32(hugeRate, 24, 0x7FFFFFFFu);
     EXPECT_EQ(load(m_folder.writeBytes("hugerate.wav", hugeRate)), nullptr);
     EXPECT_EQ(stats().samplesAlive, 0);
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(BadInputTest, HugeFilesAreRefusedWithoutBeingRead) {
+    // Sparse files of 3 GiB: a WAV header claiming all of it, zeros with no header, and
+    // a module's first bytes. Refusing them must not take the memory they would decode to.
+    constexpr std::uintmax_t kHuge = std::uintmax_t{3} << 30;
+    Sine sine;
+    sine.frames = 100;
+    std::vector<unsigned char> wav = wavBytes(sine);
+    putLittleEndian32(wav, 4, 0xFFFFFFF8u);
+    putLittleEndian32(wav, 40, 0xFFFFFFD0u);
+    const std::string hugeWav = m_folder.writeBytes("huge.wav", wav);
+    const std::string zeros = m_folder.writeBytes("zeros.wav", {});
+    const std::string hugeSong = m_folder.writeBytes("huge.mod", std::vector<unsigned char>(1084));
+    for (const std::string& file : {hugeWav, zeros, hugeSong}) {
+        std::filesystem::resize_file(file, kHuge);
+    }
+    const long peakBefore = peakResidentKilobytes();
+    EXPECT_EQ(load(hugeWav), nullptr);
+    EXPECT_EQ(load(zeros), nullptr);
+    EXPECT_EQ(FMUSIC_LoadSong(hugeSong.c_str()), nullptr);
+    EXPECT_EQ(FMUSIC_LoadSong(hugeWav.c_str()), nullptr);
+    EXPECT_LT(peakResidentKilobytes() - peakBefore, 256 * 1024);
+    EXPECT_EQ(stats().samplesAlive, 0);
+    EXPECT_EQ(stats().songsAlive, 0);
+}
+
+TEST_F(BadInputTest, NonFiniteAndAbsurdValuesInAFloatFileAreTamed) {
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    const std::vector<float> values = {
+        std::numeric_limits<float>::quiet_NaN(), kInfinity, -kInfinity, 1e30f, -1e30f, 0.25f};
+    std::vector<float> frames;
+    for (int repeat = 0; repeat < 400; ++repeat) {
+        frames.insert(frames.end(), values.begin(), values.end());
+    }
+    const std::string file = m_folder.path("damaged-float.wav");
+    SF_INFO info{};
+    info.samplerate = 44100; // resampled on loading, as most files are
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(out, nullptr);
+    sf_write_float(out, frames.data(), static_cast<sf_count_t>(frames.size()));
+    sf_close(out);
+
+    FSOUND_SAMPLE* sample = load(file);
+    ASSERT_NE(sample, nullptr) << "damaged values, but a readable file";
+    FSOUND_PlaySound(FSOUND_FREE, sample);
+    for (const float value : render(4096)) {
+        ASSERT_TRUE(std::isfinite(value) && std::fabs(value) <= 1.0f) << value;
+    }
 }
 
 TEST_F(BadInputTest, OnlyMonoAndStereoFilesLoad) {

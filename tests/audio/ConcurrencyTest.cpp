@@ -52,6 +52,24 @@ TEST_F(ConcurrencyTest, PlayStopAndFreeWhileRendering) {
     EXPECT_EQ(stats().voicesInUse, 0) << "every voice stopped with its freed sample";
 }
 
+TEST_F(ConcurrencyTest, LoadsFailingOnSeveralThreadsAtOnce) {
+    // A failed open leaves its reason in libsndfile's one global buffer.
+    const std::string missing = m_folder.path("missing.wav");
+    const std::string empty = m_folder.writeBytes("empty.wav", {});
+    const std::string noise = m_folder.writeBytes("noise.wav", std::vector<unsigned char>(64, 7));
+    const auto failLoading = [&] {
+        for (int round = 0; round < 50; ++round) {
+            for (const std::string& file : {missing, empty, noise}) {
+                EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_NORMAL, 0, 0),
+                          nullptr);
+            }
+        }
+    };
+    std::thread second(failLoading);
+    failLoading();
+    second.join();
+}
+
 TEST_F(ConcurrencyTest, CloseWhileAnotherThreadRenders) {
     FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
     FSOUND_PlaySound(FSOUND_FREE, sample);

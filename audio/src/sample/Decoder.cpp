@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 namespace pelgra::audio {
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int kMinFileRate = 1000;
 constexpr int kMaxFileRate = 768000;
 constexpr sf_count_t kReadFrames = 4096;
+// Float files may hold anything: 36 dB above full scale is as loud as a value may be.
+constexpr float kMaxAmplitude = 64.0f;
 
 struct SndfileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -37,6 +41,24 @@ bool dataChunkCutShort(SNDFILE* file) {
     return shouldBe != nullptr && (lineEnd == nullptr || shouldBe < lineEnd);
 }
 
+// A damaged float file can hold NaN, infinities or absurd magnitudes. One such value
+// would poison the whole mix, spread by the resampler's filter and the voices' sum:
+// silence the first and bound the rest.
+void makeMixable(float* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] =
+            std::isfinite(values[i]) ? std::clamp(values[i], -kMaxAmplitude, kMaxAmplitude) : 0.0f;
+    }
+}
+
+// libsndfile writes why a file failed to open into one global buffer, with no lock of
+// its own: opens go one at a time. Decoding, the long part, runs on in parallel.
+SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
+    static std::mutex opening;
+    std::lock_guard lock(opening);
+    return sf_open(path, SFM_READ, &info);
+}
+
 } // namespace
 
 std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats) {
@@ -46,7 +68,7 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         return std::nullopt;
     }
     SF_INFO info{};
-    SndfilePtr file(sf_open(path, SFM_READ, &info));
+    SndfilePtr file(openOneAtATime(path, info));
     if (!file || info.channels < 1 || info.channels > 2 || info.samplerate < kMinFileRate ||
         info.samplerate > kMaxFileRate || info.frames <= 0 ||
         info.frames > maxFloats / info.channels || dataChunkCutShort(file.get())) {
@@ -69,6 +91,7 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         if (static_cast<std::int64_t>(decoded.data.size() + floats) > maxFloats) {
             return std::nullopt;
         }
+        makeMixable(chunk.data(), floats);
         decoded.data.insert(decoded.data.end(), chunk.data(), chunk.data() + floats);
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR || decoded.data.empty()) {
