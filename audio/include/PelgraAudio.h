@@ -52,6 +52,12 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define FSOUND_SIGNED 0x0100u
 #define FSOUND_NORMAL (FSOUND_16BITS | FSOUND_SIGNED | FSOUND_MONO) /* 0x130 */
 
+/* Limits of the arguments of FSOUND_Init and FSOUND_SetSFXMasterVolume. */
+#define PELGRA_AUDIO_MIN_RATE 8000
+#define PELGRA_AUDIO_MAX_RATE 192000
+#define PELGRA_AUDIO_MAX_VOICES 1024
+#define PELGRA_AUDIO_MAX_VOLUME 255
+
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
 /* Opens the output at mixRate Hz (8000..192000), stereo, with maxSoftwareChannels
@@ -131,17 +137,17 @@ PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);
 
 typedef struct PelgraAudioStats {
-    unsigned long long framesMixed;      /* output frames mixed */
-    unsigned long long callbacks;        /* mixing callbacks run */
-    unsigned int longestCallbackMicros;  /* longest time spent in one callback */
-    unsigned int longestGapMicros;       /* longest time between two callback starts */
-    unsigned int bufferFrames;           /* frames the output asks for per callback */
-    int mixRate;                         /* mixing rate in Hz, 0 when not running */
-    int voicesInUse;                     /* sound-effect voices playing or paused */
-    int samplesAlive;                    /* samples loaded and not yet freed */
-    int songsAlive;                      /* songs loaded and not yet freed */
-    int songsPlaying;                    /* songs playing or paused */
-    float peakLeft, peakRight;           /* output peak of the last callback, 0..1 */
+    unsigned long long framesMixed;     /* output frames mixed */
+    unsigned long long callbacks;       /* mixing callbacks run */
+    unsigned int longestCallbackMicros; /* longest time spent in one callback */
+    unsigned int longestGapMicros;      /* longest time between two callback starts */
+    unsigned int bufferFrames;          /* frames the output asks for per callback */
+    int mixRate;                        /* mixing rate in Hz, 0 when not running */
+    int voicesInUse;                    /* sound-effect voices playing or paused */
+    int samplesAlive;                   /* samples loaded and not yet freed */
+    int songsAlive;                     /* songs loaded and not yet freed */
+    int songsPlaying;                   /* songs playing or paused */
+    float peakLeft, peakRight;          /* output peak of the last callback, 0..1 */
 } PelgraAudioStats;
 
 /* Fills *stats with the figures since the start or the last reset. Returns 1, or 0

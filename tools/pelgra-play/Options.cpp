@@ -2,17 +2,14 @@
 
 #include "Errors.h"
 
+#include "PelgraAudio.h"
+
 #include <charconv>
 #include <cmath>
 
 namespace pelgra::play {
 
 namespace {
-
-constexpr int kMinRate = 8000;
-constexpr int kMaxRate = 192000;
-constexpr int kMaxVoices = 1024;
-constexpr int kMaxVolume = 255;
 
 template <typename Number> Number parseNumber(const std::string& option, const std::string& text) {
     Number value{};
@@ -114,10 +111,10 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 void validate(const Options& options) {
     if (options.volume) {
-        requireRange("--volume", *options.volume, 0, kMaxVolume);
+        requireRange("--volume", *options.volume, 0, PELGRA_AUDIO_MAX_VOLUME);
     }
-    requireRange("--rate", options.rate, kMinRate, kMaxRate);
-    requireRange("--voices", options.voices, 1, kMaxVoices);
+    requireRange("--rate", options.rate, PELGRA_AUDIO_MIN_RATE, PELGRA_AUDIO_MAX_RATE);
+    requireRange("--voices", options.voices, 1, PELGRA_AUDIO_MAX_VOICES);
     if (options.seconds && !(std::isfinite(*options.seconds) && *options.seconds > 0)) {
         throw UsageError("--seconds must be more than 0");
     }

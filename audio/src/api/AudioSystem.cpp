@@ -9,10 +9,6 @@
 namespace pelgra::audio {
 
 namespace {
-constexpr int kMinRate = 8000;
-constexpr int kMaxRate = 192000;
-constexpr int kMaxVoices = 1024;
-constexpr int kMaxVolume = 255;
 constexpr const char* kOutputVariable = "PELGRA_AUDIO_OUTPUT";
 constexpr const char* kDefaultOutput = "sdl";
 } // namespace
@@ -42,7 +38,8 @@ bool AudioSystem::setOutput(const char* name) {
 }
 
 bool AudioSystem::init(int mixRate, int voices) {
-    if (mixRate < kMinRate || mixRate > kMaxRate || voices < 1 || voices > kMaxVoices) {
+    if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE || voices < 1 ||
+        voices > PELGRA_AUDIO_MAX_VOICES) {
         return false;
     }
     std::lock_guard lock(m_mutex);
@@ -71,8 +68,9 @@ void AudioSystem::close() {
 
 bool AudioSystem::setMasterVolume(int volume) {
     return withSession(false, [&](Session& session) {
-        session.mixer.setMasterGain(static_cast<float>(std::clamp(volume, 0, kMaxVolume)) /
-                                    kMaxVolume);
+        session.mixer.setMasterGain(
+            static_cast<float>(std::clamp(volume, 0, PELGRA_AUDIO_MAX_VOLUME)) /
+            PELGRA_AUDIO_MAX_VOLUME);
         return true;
     });
 }

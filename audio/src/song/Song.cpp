@@ -1,5 +1,7 @@
 #include "song/Song.h"
 
+#include "PelgraAudio.h"
+
 #include "song/FrameRing.h"
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
 #include "song/MidiRenderer.h"
@@ -16,8 +18,6 @@
 namespace pelgra::audio {
 namespace {
 
-constexpr int kMinRate = 8000;
-constexpr int kMaxRate = 192000;
 constexpr int kFadesPerSecond = 250; // fades last 4 ms
 constexpr int kSliceFrames = 1024;   // what the worker renders at a time
 constexpr int kRingsPerSecond = 4;   // the ring holds a quarter of a second
@@ -53,7 +53,7 @@ std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
 } // namespace
 
 std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
-    if (mixRate < kMinRate || mixRate > kMaxRate) {
+    if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE) {
         return nullptr;
     }
     try {
