@@ -24,10 +24,16 @@ void CSong::FreeSong() {
     m_song = nullptr;
 }
 
-void CSong::Play() { FMUSIC_PlaySong(m_song); }
+void CSong::Play() {
+    FMUSIC_PlaySong(m_song);
+}
 
-void CSong::Pause(bool paused) { FMUSIC_SetPaused(m_song, paused ? 1 : 0); }
+void CSong::Pause(bool paused) {
+    FMUSIC_SetPaused(m_song, paused ? 1 : 0);
+}
 
-void CSong::Stop() { FMUSIC_StopSong(m_song); }
+void CSong::Stop() {
+    FMUSIC_StopSong(m_song);
+}
 
 CSong& CSong::operator=(const CSong& other) = default;

@@ -27,10 +27,16 @@ void CSoundFX::FreeSound() {
     m_sample = nullptr;
 }
 
-void CSoundFX::Play() { FSOUND_PlaySound(FSOUND_FREE, m_sample); }
+void CSoundFX::Play() {
+    FSOUND_PlaySound(FSOUND_FREE, m_sample);
+}
 
-void CSoundFX::Pause(bool paused) { FSOUND_SetPaused(FSOUND_ALL, paused ? 1 : 0); }
+void CSoundFX::Pause(bool paused) {
+    FSOUND_SetPaused(FSOUND_ALL, paused ? 1 : 0);
+}
 
-void CSoundFX::Stop() { FSOUND_StopSound(FSOUND_ALL); }
+void CSoundFX::Stop() {
+    FSOUND_StopSound(FSOUND_ALL);
+}
 
 CSoundFX& CSoundFX::operator=(const CSoundFX& other) = default;

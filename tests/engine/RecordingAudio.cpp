@@ -23,7 +23,8 @@ std::string name(const void* handle) {
     }
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     const bool isSong = value >= kSongBase;
-    return (isSong ? "song#" : "sample#") + std::to_string(value - (isSong ? kSongBase : kSampleBase));
+    return (isSong ? "song#" : "sample#") +
+           std::to_string(value - (isSong ? kSongBase : kSampleBase));
 }
 
 std::string hex(unsigned int value) {
@@ -32,7 +33,9 @@ std::string hex(unsigned int value) {
     return text;
 }
 
-void record(std::string call) { calls.push_back(std::move(call)); }
+void record(std::string call) {
+    calls.push_back(std::move(call));
+}
 } // namespace
 
 void reset() {
@@ -63,7 +66,9 @@ int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int flags) {
     return recording::initResult;
 }
 
-void FSOUND_Close(void) { record("FSOUND_Close()"); }
+void FSOUND_Close(void) {
+    record("FSOUND_Close()");
+}
 
 int FSOUND_SetSFXMasterVolume(int volume) {
     record("FSOUND_SetSFXMasterVolume(" + std::to_string(volume) + ")");
@@ -75,7 +80,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
     record("FSOUND_Sample_Load(" + std::to_string(index) + ", " + (name ? name : "(null)") + ", " +
            recording::hex(mode) + ", " + std::to_string(offset) + ", " + std::to_string(length) +
            ")");
-    return recording::loadsSucceed ? recording::sampleHandle(++recording::g_handlesIssued) : nullptr;
+    return recording::loadsSucceed ? recording::sampleHandle(++recording::g_handlesIssued)
+                                   : nullptr;
 }
 
 int FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {

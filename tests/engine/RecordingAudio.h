@@ -15,8 +15,8 @@ namespace recording {
 extern std::vector<std::string> calls;
 
 // What the next calls answer.
-extern int initResult;     // FSOUND_Init
-extern bool loadsSucceed;  // FSOUND_Sample_Load and FMUSIC_LoadSong
+extern int initResult;    // FSOUND_Init
+extern bool loadsSucceed; // FSOUND_Sample_Load and FMUSIC_LoadSong
 
 // Clears the calls, restores the default answers (success) and puts the engine back
 // to not started.
