@@ -96,12 +96,7 @@ void AppThread::loadSample() {
             m_samples.push_back({sample, m_epoch.now()});
         }
     }
-    ++m_tally.calls;
-    if (good) {
-        noteGoodLoad(loaded, before, m_epoch.now());
-    } else {
-        noteBadLoad(loaded);
-    }
+    noteLoad(good, loaded, before);
 }
 
 void AppThread::loadSong() {
@@ -127,12 +122,7 @@ void AppThread::loadSong() {
             m_songs.push_back({song, m_epoch.now()});
         }
     }
-    ++m_tally.calls;
-    if (good) {
-        noteGoodLoad(loaded, before, m_epoch.now());
-    } else {
-        noteBadLoad(loaded);
-    }
+    noteLoad(good, loaded, before);
 }
 
 void AppThread::playSample() {
@@ -283,18 +273,17 @@ std::size_t AppThread::releaseAll() {
     return freed;
 }
 
-void AppThread::noteGoodLoad(bool loaded, std::uint64_t before, std::uint64_t after) {
-    if (before == after && RunEpoch::running(before)) {
+void AppThread::noteLoad(bool good, bool loaded, std::uint64_t before) {
+    ++m_tally.calls;
+    if (!good) {
+        ++m_tally.badLoads;
+        m_tally.badLoadsAccepted += loaded ? 1 : 0;
+    } else if (before == m_epoch.now() && RunEpoch::running(before)) {
         ++m_tally.goodLoadsWhileRunning;
         m_tally.goodLoadsFailed += loaded ? 0 : 1;
     } else {
         ++m_tally.goodLoadsAcrossRestart;
     }
-}
-
-void AppThread::noteBadLoad(bool loaded) {
-    ++m_tally.badLoads;
-    m_tally.badLoadsAccepted += loaded ? 1 : 0;
 }
 
 void AppThread::noteHandleCall(bool stale, bool refused) {

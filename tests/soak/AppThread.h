@@ -58,9 +58,8 @@ private:
                  std::vector<Held<Handle>>& handles, int (*freeHandle)(Handle*),
                  std::vector<Handle*>& freed);
 
-    // Records a good file's load; before and after are the epochs around it.
-    void noteGoodLoad(bool loaded, std::uint64_t before, std::uint64_t after);
-    void noteBadLoad(bool loaded);
+    // Records a load of a good or bad file; `before` is the run epoch before it started.
+    void noteLoad(bool good, bool loaded, std::uint64_t before);
     // Records a call on a handle: refused is what the call returned for "did nothing".
     void noteHandleCall(bool stale, bool refused);
     template <typename Handle> bool isStale(const Held<Handle>& held) const {
