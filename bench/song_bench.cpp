@@ -28,18 +28,18 @@ const std::vector<std::uint8_t>& demoModule() {
 class ModuleFile {
 public:
     ModuleFile()
-        : path_((std::filesystem::temp_directory_path() /
-                 ("pelgra-song-bench-" + std::to_string(::getpid()) + ".mod"))
-                    .string()) {
-        pelgra::gen::writeFile(path_, demoModule());
+        : m_path((std::filesystem::temp_directory_path() /
+                  ("pelgra-song-bench-" + std::to_string(::getpid()) + ".mod"))
+                     .string()) {
+        pelgra::gen::writeFile(m_path, demoModule());
     }
-    ~ModuleFile() { std::filesystem::remove(path_); }
+    ~ModuleFile() { std::filesystem::remove(m_path); }
     ModuleFile(const ModuleFile&) = delete;
     ModuleFile& operator=(const ModuleFile&) = delete;
-    const char* path() const { return path_.c_str(); }
+    const char* path() const { return m_path.c_str(); }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 openmpt_module* openLooping() {
@@ -70,7 +70,7 @@ template <typename FillBlock> void atDevicePace(benchmark::State& state, FillBlo
     for (auto _ : state) {
         auto deadline = std::chrono::steady_clock::now();
         for (int done = 0; done < kRate; done += kBlockFrames) {
-            std::fill(block.begin(), block.end(), 0.0F);
+            std::fill(block.begin(), block.end(), 0.0f);
             fill(block.data());
             benchmark::DoNotOptimize(block.data());
             deadline += blockTime;
@@ -110,7 +110,7 @@ void songAsFastAsRendered(benchmark::State& state) {
     std::vector<float> block(2 * kBlockFrames);
     for (auto _ : state) {
         for (int done = 0; done < kRate; done += kBlockFrames) {
-            std::fill(block.begin(), block.end(), 0.0F);
+            std::fill(block.begin(), block.end(), 0.0f);
             song->awaitRendered(kBlockFrames);
             song->mixInto(block.data(), kBlockFrames);
             benchmark::DoNotOptimize(block.data());

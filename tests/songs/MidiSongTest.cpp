@@ -29,11 +29,11 @@ TEST_F(MidiSong, LoadsAndSounds) {
     ASSERT_NE(song, nullptr);
     song->play();
     const std::vector<float> out = pull(*song, kRate / 2);
-    EXPECT_GT(peak(out), 0.01F);
-    EXPECT_LE(peak(out), 1.0F);
+    EXPECT_GT(peak(out), 0.01f);
+    EXPECT_LE(peak(out), 1.0f);
 
     song->stop();
-    EXPECT_EQ(peak(pull(*song, kRate / 10), song->rampFrames(), kRate / 10), 0.0F);
+    EXPECT_EQ(peak(pull(*song, kRate / 10), song->rampFrames(), kRate / 10), 0.0f);
 }
 
 TEST_F(MidiSong, LoopsInsteadOfEnding) {
@@ -42,7 +42,7 @@ TEST_F(MidiSong, LoopsInsteadOfEnding) {
     ASSERT_NE(song, nullptr);
     song->play();
     const std::vector<float> out = pull(*song, 5 * kRate);
-    EXPECT_GT(peak(out, 4 * kRate, 5 * kRate), 0.01F);
+    EXPECT_GT(peak(out, 4 * kRate, 5 * kRate), 0.01f);
 }
 
 } // namespace

@@ -54,11 +54,11 @@ TEST(SongConcurrency, ControlsAndFreeingWhileTheAudioThreadMixes) {
     std::thread audio([&] {
         std::vector<float> block(2 * kBlockFrames);
         while (mixing.load()) {
-            std::fill(block.begin(), block.end(), 0.0F);
+            std::fill(block.begin(), block.end(), 0.0f);
             first->mixInto(block.data(), kBlockFrames);
             second->mixInto(block.data(), kBlockFrames);
             for (float sample : block) {
-                if (!std::isfinite(sample) || std::fabs(sample) > 2.0F) {
+                if (!std::isfinite(sample) || std::fabs(sample) > 2.0f) {
                     ++badFrames;
                 }
             }
@@ -88,9 +88,9 @@ TEST(SongConcurrency, ControlsAndFreeingWhileTheAudioThreadMixes) {
 
     // Both fade to silence, and the paused song resumes.
     const int fade = first->rampFrames();
-    EXPECT_EQ(peak(pull({first.get(), second.get()}, 4 * fade), fade, 4 * fade), 0.0F);
+    EXPECT_EQ(peak(pull({first.get(), second.get()}, 4 * fade), fade, 4 * fade), 0.0f);
     second->setPaused(false);
-    EXPECT_GT(peak(pull(*second, 4096)), 0.0F);
+    EXPECT_GT(peak(pull(*second, 4096)), 0.0f);
 }
 
 } // namespace

@@ -13,19 +13,19 @@ constexpr int kBlockFrames = 512;
 } // namespace
 
 SongFiles::SongFiles()
-    : directory_(std::filesystem::temp_directory_path() /
-                 ("pelgra-songs-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(directory_);
+    : m_directory(std::filesystem::temp_directory_path() /
+                  ("pelgra-songs-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(m_directory);
 }
 
 SongFiles::~SongFiles() {
     std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
+    std::filesystem::remove_all(m_directory, ignored);
 }
 
 std::string SongFiles::write(const std::string& name,
                              const std::vector<std::uint8_t>& bytes) const {
-    std::string path = (directory_ / name).string();
+    std::string path = (m_directory / name).string();
     EXPECT_TRUE(pelgra::gen::writeFile(path, bytes)) << path;
     return path;
 }
@@ -37,7 +37,7 @@ std::unique_ptr<pelgra::audio::Song> openSong(const std::string& path) {
 }
 
 std::vector<float> pull(const std::vector<pelgra::audio::Song*>& songs, int frames) {
-    std::vector<float> out(2 * static_cast<std::size_t>(frames), 0.0F);
+    std::vector<float> out(2 * static_cast<std::size_t>(frames), 0.0f);
     for (int done = 0; done < frames;) {
         const int block = std::min(kBlockFrames, frames - done);
         for (pelgra::audio::Song* song : songs) {
@@ -50,7 +50,7 @@ std::vector<float> pull(const std::vector<pelgra::audio::Song*>& songs, int fram
 }
 
 float peak(const std::vector<float>& stereo, int fromFrame, int toFrame) {
-    float largest = 0.0F;
+    float largest = 0.0f;
     for (int i = 2 * fromFrame; i < 2 * toFrame; ++i) {
         largest = std::max(largest, std::fabs(stereo[i]));
     }

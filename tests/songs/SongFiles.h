@@ -24,10 +24,10 @@ public:
 
     // Writes the bytes to a file of that name in the directory; returns its path.
     std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
-    std::string directory() const { return directory_.string(); }
+    std::string directory() const { return m_directory.string(); }
 
 private:
-    std::filesystem::path directory_;
+    std::filesystem::path m_directory;
 };
 
 // Opens the file as a song at kRate, failing the test when that fails.

@@ -45,14 +45,14 @@ protected:
 TEST_F(SongPlayback, IsSilentUntilPlayedThenSoundsFromTheFirstFrames) {
     std::unique_ptr<Song> song = openSong(demo);
     EXPECT_FALSE(song->isPlaying());
-    EXPECT_EQ(peak(pull(*song, kWhile)), 0.0F);
+    EXPECT_EQ(peak(pull(*song, kWhile)), 0.0f);
 
     song->play();
     EXPECT_TRUE(song->isPlaying());
     const std::vector<float> out = pull(*song, kWhile);
-    EXPECT_GT(peak(out, 0, song->rampFrames()), 0.0F);
-    EXPECT_GT(peak(out), 0.05F);
-    EXPECT_LE(peak(out), 1.0F);
+    EXPECT_GT(peak(out, 0, song->rampFrames()), 0.0f);
+    EXPECT_GT(peak(out), 0.05f);
+    EXPECT_LE(peak(out), 1.0f);
 }
 
 TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
@@ -66,8 +66,8 @@ TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
 
     song->setPaused(true);
     const std::vector<float> paused = pull(*song, kWhile);
-    EXPECT_GT(peak(paused, 0, fade), 0.0F);
-    EXPECT_EQ(peak(paused, fade, kWhile), 0.0F);
+    EXPECT_GT(peak(paused, 0, fade), 0.0f);
+    EXPECT_EQ(peak(paused, fade, kWhile), 0.0f);
     EXPECT_TRUE(song->isPlaying());
 
     // The fade-out used up `fade` frames of the song; after the fade-in the song goes
@@ -86,7 +86,7 @@ TEST_F(SongPlayback, StopFadesOutAndPlayAfterwardsStartsFromTheBeginning) {
     song->stop();
     EXPECT_FALSE(song->isPlaying());
     const std::vector<float> stopped = pull(*song, kWhile);
-    EXPECT_EQ(peak(stopped, song->rampFrames(), kWhile), 0.0F);
+    EXPECT_EQ(peak(stopped, song->rampFrames(), kWhile), 0.0f);
 
     song->play();
     EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(demo, kWhile)), -1);
@@ -99,7 +99,7 @@ TEST_F(SongPlayback, PlayWhilePlayingFadesTheOldSoundOutThenStartsOver) {
     song->play();
     const int fade = song->rampFrames();
     const std::vector<float> replay = pull(*song, fade + kWhile);
-    EXPECT_GT(peak(replay, 0, fade), 0.0F);
+    EXPECT_GT(peak(replay, 0, fade), 0.0f);
     EXPECT_EQ(firstDifference(replay, fade, freshStart(demo, kWhile)), -1);
 }
 
@@ -126,7 +126,7 @@ TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
         sum[i] += alone[i];
     }
     EXPECT_EQ(firstDifference(mixed, 0, sum), -1);
-    EXPECT_GT(peak(alone), 0.0F);
+    EXPECT_GT(peak(alone), 0.0f);
 }
 
 TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
@@ -135,8 +135,8 @@ TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
     // At speed 1 a pass lasts 64 ticks of 20 ms; the note sounds for the first half.
     const int pass = kRate * 64 / 50;
     const std::vector<float> out = pull(*song, 3 * pass);
-    EXPECT_EQ(peak(out, pass * 3 / 4, pass * 9 / 10), 0.0F);
-    EXPECT_GT(peak(out, 2 * pass, 2 * pass + pass / 4), 0.0F);
+    EXPECT_EQ(peak(out, pass * 3 / 4, pass * 9 / 10), 0.0f);
+    EXPECT_GT(peak(out, 2 * pass, 2 * pass + pass / 4), 0.0f);
 }
 
 TEST_F(SongPlayback, DestroyingAPlayingSongIsSafe) {
@@ -146,7 +146,7 @@ TEST_F(SongPlayback, DestroyingAPlayingSongIsSafe) {
     other->play();
     pull({song.get(), other.get()}, kWhile);
     song.reset();
-    EXPECT_GT(peak(pull(*other, kWhile)), 0.0F);
+    EXPECT_GT(peak(pull(*other, kWhile)), 0.0f);
 }
 
 } // namespace

@@ -38,7 +38,7 @@ void check(bool condition, const char* what) {
 
 } // namespace
 
-MidiWriter::MidiWriter(int ticksPerQuarter) : ticksPerQuarter_(ticksPerQuarter) {
+MidiWriter::MidiWriter(int ticksPerQuarter) : m_ticksPerQuarter(ticksPerQuarter) {
     check(ticksPerQuarter > 0 && ticksPerQuarter < 0x8000, "ticks per quarter note");
 }
 
@@ -46,12 +46,12 @@ void MidiWriter::setTempo(int microsPerQuarter) {
     check(microsPerQuarter > 0 && microsPerQuarter < (1 << 24), "tempo");
     std::vector<std::uint8_t> bytes = {0xFF, 0x51, 0x03};
     putBigEndian(bytes, static_cast<std::uint32_t>(microsPerQuarter), 3);
-    events_.push_back({0, kSetUpRank, std::move(bytes)});
+    m_events.push_back({0, kSetUpRank, std::move(bytes)});
 }
 
 void MidiWriter::setProgram(int channel, int program) {
     check(channel >= 0 && channel < 16 && program >= 0 && program < 128, "program change");
-    events_.push_back(
+    m_events.push_back(
         {0,
          kSetUpRank,
          {static_cast<std::uint8_t>(0xC0 | channel), static_cast<std::uint8_t>(program)}});
@@ -62,17 +62,17 @@ void MidiWriter::addNote(int channel, int key, int velocity, int startTick, int 
     check(velocity > 0 && velocity < 128 && startTick >= 0 && lengthTicks > 0, "note timing");
     const auto status = static_cast<std::uint8_t>(channel);
     const auto keyByte = static_cast<std::uint8_t>(key);
-    events_.push_back(
+    m_events.push_back(
         {startTick,
          kNoteOnRank,
          {static_cast<std::uint8_t>(0x90 | status), keyByte, static_cast<std::uint8_t>(velocity)}});
-    events_.push_back({startTick + lengthTicks,
-                       kNoteOffRank,
-                       {static_cast<std::uint8_t>(0x80 | status), keyByte, 0x40}});
+    m_events.push_back({startTick + lengthTicks,
+                        kNoteOffRank,
+                        {static_cast<std::uint8_t>(0x80 | status), keyByte, 0x40}});
 }
 
 std::vector<std::uint8_t> MidiWriter::build() const {
-    std::vector<Event> events = events_;
+    std::vector<Event> events = m_events;
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
         return a.tick != b.tick ? a.tick < b.tick : a.rank < b.rank;
     });
@@ -91,7 +91,7 @@ std::vector<std::uint8_t> MidiWriter::build() const {
     putBigEndian(out, 6, 4);
     putBigEndian(out, 0, 2); // format 0
     putBigEndian(out, 1, 2); // one track
-    putBigEndian(out, static_cast<std::uint32_t>(ticksPerQuarter_), 2);
+    putBigEndian(out, static_cast<std::uint32_t>(m_ticksPerQuarter), 2);
     out.insert(out.end(), {'M', 'T', 'r', 'k'});
     putBigEndian(out, static_cast<std::uint32_t>(track.size()), 4);
     out.insert(out.end(), track.begin(), track.end());

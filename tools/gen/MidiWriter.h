@@ -29,8 +29,8 @@ private:
         std::vector<std::uint8_t> bytes;
     };
 
-    int ticksPerQuarter_;
-    std::vector<Event> events_;
+    int m_ticksPerQuarter;
+    std::vector<Event> m_events;
 };
 
 } // namespace pelgra::gen

@@ -46,29 +46,29 @@ void check(bool condition, const char* what) {
 
 } // namespace
 
-ModuleWriter::ModuleWriter(std::string title) : title_(std::move(title)) {}
+ModuleWriter::ModuleWriter(std::string title) : m_title(std::move(title)) {}
 
 int ModuleWriter::addInstrument(Waveform waveform, int volume) {
-    check(instruments_.size() < kMaxInstruments, "too many instruments");
+    check(m_instruments.size() < kMaxInstruments, "too many instruments");
     check(volume >= 0 && volume <= 64, "instrument volume");
-    instruments_.push_back({makeCycle(waveform), volume});
-    return static_cast<int>(instruments_.size());
+    m_instruments.push_back({makeCycle(waveform), volume});
+    return static_cast<int>(m_instruments.size());
 }
 
 int ModuleWriter::addPattern() {
-    check(patterns_.size() < kMaxOrders, "too many patterns");
-    patterns_.emplace_back();
-    return static_cast<int>(patterns_.size()) - 1;
+    check(m_patterns.size() < kMaxOrders, "too many patterns");
+    m_patterns.emplace_back();
+    return static_cast<int>(m_patterns.size()) - 1;
 }
 
 ModuleWriter::Cell& ModuleWriter::cell(int pattern, int row, int channel) {
-    check(pattern >= 0 && pattern < static_cast<int>(patterns_.size()), "pattern");
+    check(pattern >= 0 && pattern < static_cast<int>(m_patterns.size()), "pattern");
     check(row >= 0 && row < kRows && channel >= 0 && channel < kChannels, "row or channel");
-    return patterns_[pattern][row][channel];
+    return m_patterns[pattern][row][channel];
 }
 
 void ModuleWriter::setNote(int pattern, int row, int channel, int instrument, int note) {
-    check(instrument >= 1 && instrument <= static_cast<int>(instruments_.size()), "instrument");
+    check(instrument >= 1 && instrument <= static_cast<int>(m_instruments.size()), "instrument");
     check(note >= 0 && note < kNotes, "note");
     Cell& target = cell(pattern, row, channel);
     target.instrument = instrument;
@@ -86,36 +86,36 @@ void ModuleWriter::setOrder(std::vector<int> patterns, int restartPosition) {
     check(!patterns.empty() && patterns.size() <= kMaxOrders, "order length");
     check(restartPosition >= 0 && restartPosition < static_cast<int>(patterns.size()),
           "restart position");
-    order_ = std::move(patterns);
-    restartPosition_ = restartPosition;
+    m_order = std::move(patterns);
+    m_restartPosition = restartPosition;
 }
 
 std::vector<std::uint8_t> ModuleWriter::build() const {
-    std::vector<int> order = order_;
+    std::vector<int> order = m_order;
     if (order.empty()) {
-        for (int i = 0; i < static_cast<int>(patterns_.size()); ++i) {
+        for (int i = 0; i < static_cast<int>(m_patterns.size()); ++i) {
             order.push_back(i);
         }
     }
     check(!order.empty(), "a module needs a pattern");
     for (int pattern : order) {
-        check(pattern >= 0 && pattern < static_cast<int>(patterns_.size()), "order entry");
+        check(pattern >= 0 && pattern < static_cast<int>(m_patterns.size()), "order entry");
     }
 
     std::vector<std::uint8_t> out;
-    putText(out, title_, 20);
+    putText(out, m_title, 20);
     for (int i = 0; i < kMaxInstruments; ++i) {
-        const bool used = i < static_cast<int>(instruments_.size());
+        const bool used = i < static_cast<int>(m_instruments.size());
         putText(out, used ? "wave " + std::to_string(i + 1) : std::string(), 22);
-        const std::size_t words = used ? instruments_[i].wave.size() / 2 : 0;
+        const std::size_t words = used ? m_instruments[i].wave.size() / 2 : 0;
         putWord(out, words); // length
         out.push_back(0);    // finetune
-        out.push_back(static_cast<std::uint8_t>(used ? instruments_[i].volume : 0));
+        out.push_back(static_cast<std::uint8_t>(used ? m_instruments[i].volume : 0));
         putWord(out, 0);                // loop start
         putWord(out, used ? words : 1); // loop length: the whole cycle
     }
     out.push_back(static_cast<std::uint8_t>(order.size()));
-    out.push_back(static_cast<std::uint8_t>(restartPosition_));
+    out.push_back(static_cast<std::uint8_t>(m_restartPosition));
     for (int i = 0; i < kMaxOrders; ++i) {
         out.push_back(static_cast<std::uint8_t>(i < static_cast<int>(order.size()) ? order[i] : 0));
     }
@@ -123,7 +123,7 @@ std::vector<std::uint8_t> ModuleWriter::build() const {
 
     const int storedPatterns = *std::max_element(order.begin(), order.end()) + 1;
     for (int p = 0; p < storedPatterns; ++p) {
-        for (const auto& row : patterns_[p]) {
+        for (const auto& row : m_patterns[p]) {
             for (const Cell& c : row) {
                 out.push_back(static_cast<std::uint8_t>((c.instrument & 0xF0) | (c.period >> 8)));
                 out.push_back(static_cast<std::uint8_t>(c.period & 0xFF));
@@ -132,7 +132,7 @@ std::vector<std::uint8_t> ModuleWriter::build() const {
             }
         }
     }
-    for (const Instrument& instrument : instruments_) {
+    for (const Instrument& instrument : m_instruments) {
         for (std::int8_t sample : instrument.wave) {
             out.push_back(static_cast<std::uint8_t>(sample));
         }

@@ -53,11 +53,11 @@ private:
 
     Cell& cell(int pattern, int row, int channel);
 
-    std::string title_;
-    std::vector<Instrument> instruments_;
-    std::vector<Pattern> patterns_;
-    std::vector<int> order_;
-    int restartPosition_ = 0;
+    std::string m_title;
+    std::vector<Instrument> m_instruments;
+    std::vector<Pattern> m_patterns;
+    std::vector<int> m_order;
+    int m_restartPosition = 0;
 };
 
 } // namespace pelgra::gen

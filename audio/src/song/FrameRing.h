@@ -19,37 +19,37 @@ public:
         while (frames < minimumFrames) {
             frames <<= 1;
         }
-        samples_.assign(2 * frames, 0.0F);
-        mask_ = frames - 1;
+        m_samples.assign(2 * frames, 0.0f);
+        m_mask = frames - 1;
     }
 
-    std::size_t capacity() const noexcept { return mask_ + 1; }
+    std::size_t capacity() const noexcept { return m_mask + 1; }
 
     // The frame at a position: two floats, left then right.
-    float* frame(std::uint64_t position) noexcept { return &samples_[2 * (position & mask_)]; }
+    float* frame(std::uint64_t position) noexcept { return &m_samples[2 * (position & m_mask)]; }
 
     // Frames from a position up to the end of the storage, where the ring wraps.
     std::size_t contiguousFrom(std::uint64_t position) const noexcept {
-        return capacity() - static_cast<std::size_t>(position & mask_);
+        return capacity() - static_cast<std::size_t>(position & m_mask);
     }
 
     // The consumer's next frame; the producer may overwrite everything before it.
-    std::uint64_t readPosition() const noexcept { return read_.load(std::memory_order_acquire); }
+    std::uint64_t readPosition() const noexcept { return m_read.load(std::memory_order_acquire); }
     void publishRead(std::uint64_t position) noexcept {
-        read_.store(position, std::memory_order_release);
+        m_read.store(position, std::memory_order_release);
     }
 
     // The producer's next frame; the consumer may read everything before it.
-    std::uint64_t writePosition() const noexcept { return write_.load(std::memory_order_acquire); }
+    std::uint64_t writePosition() const noexcept { return m_write.load(std::memory_order_acquire); }
     void publishWrite(std::uint64_t position) noexcept {
-        write_.store(position, std::memory_order_release);
+        m_write.store(position, std::memory_order_release);
     }
 
 private:
-    std::vector<float> samples_;
-    std::size_t mask_ = 0;
-    alignas(64) std::atomic<std::uint64_t> read_{0};
-    alignas(64) std::atomic<std::uint64_t> write_{0};
+    std::vector<float> m_samples;
+    std::size_t m_mask = 0;
+    alignas(64) std::atomic<std::uint64_t> m_read{0};
+    alignas(64) std::atomic<std::uint64_t> m_write{0};
 };
 
 } // namespace pelgra::audio

@@ -99,25 +99,25 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
         return nullptr;
     }
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
-    renderer->settings_ = new_fluid_settings();
-    if (renderer->settings_ == nullptr ||
-        fluid_settings_setnum(renderer->settings_, "synth.sample-rate", mixRate) != FLUID_OK) {
+    renderer->m_settings = new_fluid_settings();
+    if (renderer->m_settings == nullptr ||
+        fluid_settings_setnum(renderer->m_settings, "synth.sample-rate", mixRate) != FLUID_OK) {
         return nullptr;
     }
     // The player's clock is the rendered frames, not the wall clock: the song runs
     // at the pace it is rendered ahead, on the worker thread only.
-    fluid_settings_setstr(renderer->settings_, "player.timing-source", "sample");
-    fluid_settings_setint(renderer->settings_, "synth.lock-memory", 0);
-    renderer->synth_ = new_fluid_synth(renderer->settings_);
-    if (renderer->synth_ == nullptr ||
-        fluid_synth_sfload(renderer->synth_, soundFont, 1) == FLUID_FAILED ||
+    fluid_settings_setstr(renderer->m_settings, "player.timing-source", "sample");
+    fluid_settings_setint(renderer->m_settings, "synth.lock-memory", 0);
+    renderer->m_synth = new_fluid_synth(renderer->m_settings);
+    if (renderer->m_synth == nullptr ||
+        fluid_synth_sfload(renderer->m_synth, soundFont, 1) == FLUID_FAILED ||
         !renderer->startPlayer()) {
         return nullptr;
     }
     // FluidSynth reads the events only once playing: a file it cannot read ends at once.
     float trial[2 * kTrialFrames];
-    fluid_synth_write_float(renderer->synth_, kTrialFrames, trial, 0, 2, trial, 1, 2);
-    if (fluid_player_get_status(renderer->player_) == FLUID_PLAYER_DONE) {
+    fluid_synth_write_float(renderer->m_synth, kTrialFrames, trial, 0, 2, trial, 1, 2);
+    if (fluid_player_get_status(renderer->m_player) == FLUID_PLAYER_DONE) {
         return nullptr;
     }
     return renderer;
@@ -125,21 +125,21 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
 
 MidiRenderer::~MidiRenderer() {
     stopPlayer();
-    if (synth_ != nullptr) {
-        delete_fluid_synth(synth_);
+    if (m_synth != nullptr) {
+        delete_fluid_synth(m_synth);
     }
-    if (settings_ != nullptr) {
-        delete_fluid_settings(settings_);
+    if (m_settings != nullptr) {
+        delete_fluid_settings(m_settings);
     }
 }
 
 bool MidiRenderer::startPlayer() noexcept {
-    player_ = new_fluid_player(synth_);
-    if (player_ == nullptr) {
+    m_player = new_fluid_player(m_synth);
+    if (m_player == nullptr) {
         return false;
     }
-    if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK ||
-        fluid_player_play(player_) != FLUID_OK) {
+    if (fluid_player_add_mem(m_player, m_file.data(), m_file.size()) != FLUID_OK ||
+        fluid_player_play(m_player) != FLUID_OK) {
         stopPlayer();
         return false;
     }
@@ -147,10 +147,10 @@ bool MidiRenderer::startPlayer() noexcept {
 }
 
 void MidiRenderer::stopPlayer() noexcept {
-    if (player_ != nullptr) {
-        fluid_player_stop(player_);
-        delete_fluid_player(player_);
-        player_ = nullptr;
+    if (m_player != nullptr) {
+        fluid_player_stop(m_player);
+        delete_fluid_player(m_player);
+        m_player = nullptr;
     }
 }
 
@@ -158,20 +158,20 @@ void MidiRenderer::render(float* interleavedStereo, int frames) noexcept {
     for (int done = 0; done < frames;) {
         // Looping is done here rather than by FluidSynth's own loop count, which
         // spins without end on a song that ends as soon as it starts.
-        if (player_ == nullptr || hasEnded(player_)) {
+        if (m_player == nullptr || hasEnded(m_player)) {
             stopPlayer();
             startPlayer();
         }
         const int slice = std::min(kRenderSlice, frames - done);
         float* out = interleavedStereo + 2 * done;
-        fluid_synth_write_float(synth_, slice, out, 0, 2, out, 1, 2);
+        fluid_synth_write_float(m_synth, slice, out, 0, 2, out, 1, 2);
         done += slice;
     }
 }
 
 void MidiRenderer::rewind() noexcept {
     stopPlayer();
-    fluid_synth_system_reset(synth_);
+    fluid_synth_system_reset(m_synth);
     startPlayer();
 }
 

@@ -37,16 +37,16 @@ public:
     void rewind() noexcept override;
 
 private:
-    explicit MidiRenderer(std::vector<std::uint8_t> file) : file_(std::move(file)) {}
+    explicit MidiRenderer(std::vector<std::uint8_t> file) : m_file(std::move(file)) {}
 
     // A player for the file, started; false when FluidSynth cannot make one.
     bool startPlayer() noexcept;
     void stopPlayer() noexcept;
 
-    std::vector<std::uint8_t> file_;
-    _fluid_hashtable_t* settings_ = nullptr;
-    _fluid_synth_t* synth_ = nullptr;
-    _fluid_player_t* player_ = nullptr;
+    std::vector<std::uint8_t> m_file;
+    _fluid_hashtable_t* m_settings = nullptr;
+    _fluid_synth_t* m_synth = nullptr;
+    _fluid_player_t* m_player = nullptr;
 };
 
 } // namespace pelgra::audio

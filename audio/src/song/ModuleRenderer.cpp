@@ -39,14 +39,14 @@ std::unique_ptr<ModuleRenderer> ModuleRenderer::open(std::vector<std::uint8_t> f
 }
 
 void ModuleRenderer::render(float* interleavedStereo, int frames) noexcept {
-    played_ = true;
+    m_played = true;
     int done = 0;
     while (done < frames) {
         const std::size_t got = openmpt_module_read_interleaved_float_stereo(
-            module_.get(), mixRate_, static_cast<std::size_t>(frames - done),
+            m_module.get(), m_mixRate, static_cast<std::size_t>(frames - done),
             interleavedStereo + 2 * done);
         if (got == 0) {
-            std::fill(interleavedStereo + 2 * done, interleavedStereo + 2 * frames, 0.0F);
+            std::fill(interleavedStereo + 2 * done, interleavedStereo + 2 * frames, 0.0f);
             return;
         }
         done += static_cast<int>(got);
@@ -54,16 +54,16 @@ void ModuleRenderer::render(float* interleavedStereo, int frames) noexcept {
 }
 
 void ModuleRenderer::rewind() noexcept {
-    if (!played_) {
+    if (!m_played) {
         return;
     }
-    Module fresh = load(file_);
+    Module fresh = load(m_file);
     if (fresh != nullptr) {
-        module_ = std::move(fresh);
-        played_ = false;
+        m_module = std::move(fresh);
+        m_played = false;
     } else {
         // Out of memory: the nearest thing to a fresh start.
-        openmpt_module_set_position_seconds(module_.get(), 0.0);
+        openmpt_module_set_position_seconds(m_module.get(), 0.0);
     }
 }
 

@@ -32,14 +32,14 @@ private:
     using Module = std::unique_ptr<openmpt_module, Destroy>;
 
     ModuleRenderer(std::vector<std::uint8_t> file, Module module, int mixRate)
-        : file_(std::move(file)), module_(std::move(module)), mixRate_(mixRate) {}
+        : m_file(std::move(file)), m_module(std::move(module)), m_mixRate(mixRate) {}
 
     static Module load(const std::vector<std::uint8_t>& file) noexcept;
 
-    std::vector<std::uint8_t> file_;
-    Module module_;
-    int mixRate_;
-    bool played_ = false; // rendered since opened
+    std::vector<std::uint8_t> m_file;
+    Module m_module;
+    int m_mixRate;
+    bool m_played = false; // rendered since opened
 };
 
 } // namespace pelgra::audio

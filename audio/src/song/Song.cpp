@@ -66,8 +66,8 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
             return nullptr;
         }
         std::unique_ptr<Song> song(new Song(std::move(renderer), mixRate));
-        song->worker_ = SongWorker::shared();
-        song->worker_->add(song.get());
+        song->m_worker = SongWorker::shared();
+        song->m_worker->add(song.get());
         return song;
     } catch (...) {
         return nullptr;
@@ -75,163 +75,163 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
 }
 
 Song::Song(std::unique_ptr<SongRenderer> renderer, int mixRate)
-    : rampFrames_(std::max(1, mixRate / kFadesPerSecond)), renderer_(std::move(renderer)),
-      ring_(std::make_unique<FrameRing>(mixRate / kRingsPerSecond + rampFrames_ + kSliceFrames)),
-      prefillFrames_(prefillFor(mixRate, *ring_, rampFrames_)) {}
+    : m_rampFrames(std::max(1, mixRate / kFadesPerSecond)), m_renderer(std::move(renderer)),
+      m_ring(std::make_unique<FrameRing>(mixRate / kRingsPerSecond + m_rampFrames + kSliceFrames)),
+      m_prefillFrames(prefillFor(mixRate, *m_ring, m_rampFrames)) {}
 
 Song::~Song() {
-    if (worker_ != nullptr) {
-        worker_->remove(this);
+    if (m_worker != nullptr) {
+        m_worker->remove(this);
     }
 }
 
 void Song::play() noexcept {
-    std::uint32_t command = command_.load(std::memory_order_relaxed);
+    std::uint32_t command = m_command.load(std::memory_order_relaxed);
     std::uint32_t next = 0;
     do {
         next = ((command & kEpochMask) + kEpochStep) | kPlayingBit;
-    } while (!command_.compare_exchange_weak(command, next, std::memory_order_acq_rel,
-                                             std::memory_order_relaxed));
+    } while (!m_command.compare_exchange_weak(command, next, std::memory_order_acq_rel,
+                                              std::memory_order_relaxed));
     const std::uint32_t epoch = next & kEpochMask;
-    worker_->wake();
-    worker_->waitUntil(
+    m_worker->wake();
+    m_worker->waitUntil(
         [&] {
             // Done when primed, or when a later play() or a stop() has overtaken this one.
-            const std::uint32_t now = command_.load(std::memory_order_acquire);
-            return primedEpoch_.load(std::memory_order_acquire) == epoch ||
+            const std::uint32_t now = m_command.load(std::memory_order_acquire);
+            return m_primedEpoch.load(std::memory_order_acquire) == epoch ||
                    (now & kEpochMask) != epoch || (now & kPlayingBit) == 0;
         },
         kWaitLimit);
 }
 
 void Song::stop() noexcept {
-    command_.fetch_and(kEpochMask, std::memory_order_acq_rel);
+    m_command.fetch_and(kEpochMask, std::memory_order_acq_rel);
 }
 
 void Song::setPaused(bool paused) noexcept {
     if (paused) {
-        command_.fetch_or(kPausedBit, std::memory_order_acq_rel);
+        m_command.fetch_or(kPausedBit, std::memory_order_acq_rel);
     } else {
-        command_.fetch_and(~kPausedBit, std::memory_order_acq_rel);
+        m_command.fetch_and(~kPausedBit, std::memory_order_acq_rel);
     }
 }
 
 bool Song::isPlaying() const noexcept {
-    return (command_.load(std::memory_order_acquire) & kPlayingBit) != 0;
+    return (m_command.load(std::memory_order_acquire) & kPlayingBit) != 0;
 }
 
 std::uint64_t Song::freshFramesAhead() const noexcept {
     // Loaded in this order, neither position can be past the end loaded last.
-    const std::uint64_t read = ring_->readPosition();
-    const std::uint64_t start = epochStart_.load(std::memory_order_acquire);
-    const std::uint64_t written = ring_->writePosition();
+    const std::uint64_t read = m_ring->readPosition();
+    const std::uint64_t start = m_epochStart.load(std::memory_order_acquire);
+    const std::uint64_t written = m_ring->writePosition();
     return written - std::max(read, start);
 }
 
 bool Song::awaitRendered(int frames) noexcept {
-    const std::uint64_t most = ring_->capacity() - rampFrames_ - kSliceFrames;
+    const std::uint64_t most = m_ring->capacity() - m_rampFrames - kSliceFrames;
     const auto rendered = [&] {
-        const std::uint32_t command = command_.load(std::memory_order_acquire);
+        const std::uint32_t command = m_command.load(std::memory_order_acquire);
         // A song that does not play keeps no more than a fade's worth ahead, and
         // nothing before it has ever played.
         const std::uint64_t reach = (command & kPlayingBit) != 0  ? most
-                                    : (command & kEpochMask) != 0 ? rampFrames_
+                                    : (command & kEpochMask) != 0 ? m_rampFrames
                                                                   : 0;
         const std::uint64_t wanted = std::min<std::uint64_t>(std::max(frames, 0), reach);
-        return ringEpoch_.load(std::memory_order_acquire) == (command & kEpochMask) &&
+        return m_ringEpoch.load(std::memory_order_acquire) == (command & kEpochMask) &&
                freshFramesAhead() >= wanted;
     };
     if (rendered()) {
         return true;
     }
-    worker_->wake();
-    return worker_->waitUntil(rendered, kWaitLimit);
+    m_worker->wake();
+    return m_worker->waitUntil(rendered, kWaitLimit);
 }
 
 bool Song::renderAhead() noexcept {
-    const std::uint32_t command = command_.load(std::memory_order_acquire);
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
     const std::uint32_t epoch = command & kEpochMask;
-    if (epoch != renderedEpoch_) {
+    if (epoch != m_renderedEpoch) {
         startOver(epoch);
     }
-    const std::uint64_t ahead = ring_->writePosition() - ring_->readPosition();
+    const std::uint64_t ahead = m_ring->writePosition() - m_ring->readPosition();
     if ((command & kPlayingBit) == 0) {
         // Stopped: only what a fade-out may still need, once it has played.
-        if (epoch == 0 || ahead >= static_cast<std::uint64_t>(rampFrames_)) {
+        if (epoch == 0 || ahead >= static_cast<std::uint64_t>(m_rampFrames)) {
             return false;
         }
-    } else if (ring_->capacity() - ahead < kSliceFrames) {
-        primedEpoch_.store(epoch, std::memory_order_release);
+    } else if (m_ring->capacity() - ahead < kSliceFrames) {
+        m_primedEpoch.store(epoch, std::memory_order_release);
         return false;
     }
     renderFrames(kSliceFrames);
-    if (ring_->writePosition() - epochStart_.load(std::memory_order_relaxed) >= prefillFrames_) {
-        primedEpoch_.store(epoch, std::memory_order_release);
+    if (m_ring->writePosition() - m_epochStart.load(std::memory_order_relaxed) >= m_prefillFrames) {
+        m_primedEpoch.store(epoch, std::memory_order_release);
     }
     return true;
 }
 
 void Song::renderFrames(std::uint64_t frames) noexcept {
-    std::uint64_t position = ring_->writePosition();
+    std::uint64_t position = m_ring->writePosition();
     for (std::uint64_t left = frames; left > 0;) {
-        const std::uint64_t run = std::min<std::uint64_t>(left, ring_->contiguousFrom(position));
-        renderer_->render(ring_->frame(position), static_cast<int>(run));
+        const std::uint64_t run = std::min<std::uint64_t>(left, m_ring->contiguousFrom(position));
+        m_renderer->render(m_ring->frame(position), static_cast<int>(run));
         position += run;
         left -= run;
     }
-    ring_->publishWrite(position);
+    m_ring->publishWrite(position);
 }
 
 void Song::startOver(std::uint32_t epoch) noexcept {
     // A fade's worth of the song as it was, for fading out if it is still audible,
     // also when the audio thread has used up what was rendered.
-    const std::uint64_t ahead = ring_->writePosition() - ring_->readPosition();
-    if (ahead < static_cast<std::uint64_t>(rampFrames_)) {
-        renderFrames(rampFrames_ - ahead);
+    const std::uint64_t ahead = m_ring->writePosition() - m_ring->readPosition();
+    if (ahead < static_cast<std::uint64_t>(m_rampFrames)) {
+        renderFrames(m_rampFrames - ahead);
     }
-    renderer_->rewind();
+    m_renderer->rewind();
     // The audio thread holds the claim for one mixInto() at most.
-    while (ringClaim_.test_and_set(std::memory_order_acquire)) {
+    while (m_ringClaim.test_and_set(std::memory_order_acquire)) {
         std::this_thread::yield();
     }
     // Drop what the audio thread has not mixed of the song beyond that fade.
     const std::uint64_t keep =
-        std::min(ring_->writePosition(), ring_->readPosition() + rampFrames_);
-    ring_->publishWrite(keep);
-    epochStart_.store(keep, std::memory_order_relaxed);
-    ringEpoch_.store(epoch, std::memory_order_release);
-    ringClaim_.clear(std::memory_order_release);
-    renderedEpoch_ = epoch;
+        std::min(m_ring->writePosition(), m_ring->readPosition() + m_rampFrames);
+    m_ring->publishWrite(keep);
+    m_epochStart.store(keep, std::memory_order_relaxed);
+    m_ringEpoch.store(epoch, std::memory_order_release);
+    m_ringClaim.clear(std::memory_order_release);
+    m_renderedEpoch = epoch;
 }
 
 int Song::mixInto(float* interleavedStereo, int frames) noexcept {
-    if (frames <= 0 || ringClaim_.test_and_set(std::memory_order_acquire)) {
+    if (frames <= 0 || m_ringClaim.test_and_set(std::memory_order_acquire)) {
         return 0;
     }
-    const std::uint32_t command = command_.load(std::memory_order_acquire);
-    const std::uint32_t ringEpoch = ringEpoch_.load(std::memory_order_relaxed);
-    std::uint64_t position = ring_->readPosition();
-    const std::uint64_t written = ring_->writePosition();
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    const std::uint32_t ringEpoch = m_ringEpoch.load(std::memory_order_relaxed);
+    std::uint64_t position = m_ring->readPosition();
+    const std::uint64_t written = m_ring->writePosition();
     int mixed = 0;
-    if (heardEpoch_ != ringEpoch) {
-        // The frames before epochStart_ are the song before the latest play(): fade
+    if (m_heardEpoch != ringEpoch) {
+        // The frames before m_epochStart are the song before the latest play(): fade
         // them out if they are audible, then skip to the song's new beginning.
-        const std::uint64_t start = epochStart_.load(std::memory_order_relaxed);
+        const std::uint64_t start = m_epochStart.load(std::memory_order_relaxed);
         mixed = mixFading(interleavedStereo, frames, position, start - position, false);
-        if (ramp_ == 0 || position == start) {
-            ramp_ = 0;
+        if (m_ramp == 0 || position == start) {
+            m_ramp = 0;
             position = start;
-            heardEpoch_ = ringEpoch;
+            m_heardEpoch = ringEpoch;
         }
     }
-    if (heardEpoch_ == ringEpoch) {
+    if (m_heardEpoch == ringEpoch) {
         const bool audible = (command & (kPlayingBit | kPausedBit)) == kPlayingBit &&
                              (command & kEpochMask) == ringEpoch;
         mixed += mixFading(interleavedStereo + 2 * mixed, frames - mixed, position,
                            written - position, audible);
     }
-    ring_->publishRead(position);
-    ringClaim_.clear(std::memory_order_release);
+    m_ring->publishRead(position);
+    m_ringClaim.clear(std::memory_order_release);
     return mixed;
 }
 
@@ -240,12 +240,12 @@ int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64
     const int wanted = static_cast<int>(std::min<std::uint64_t>(frames, available));
     int mixed = 0;
     while (mixed < wanted) {
-        const float* in = ring_->frame(position);
+        const float* in = m_ring->frame(position);
         const int run = static_cast<int>(
-            std::min<std::uint64_t>(wanted - mixed, ring_->contiguousFrom(position)));
+            std::min<std::uint64_t>(wanted - mixed, m_ring->contiguousFrom(position)));
         float* target = out + 2 * mixed;
         int done = 0;
-        if (audible && ramp_ == rampFrames_) {
+        if (audible && m_ramp == m_rampFrames) {
             for (int i = 0; i < 2 * run; ++i) {
                 target[i] += in[i];
             }
@@ -253,13 +253,13 @@ int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64
         } else {
             for (; done < run; ++done) {
                 if (audible) {
-                    ramp_ = std::min(ramp_ + 1, rampFrames_);
-                } else if (ramp_ == 0) {
+                    m_ramp = std::min(m_ramp + 1, m_rampFrames);
+                } else if (m_ramp == 0) {
                     break;
                 } else {
-                    --ramp_;
+                    --m_ramp;
                 }
-                const float gain = static_cast<float>(ramp_) / static_cast<float>(rampFrames_);
+                const float gain = static_cast<float>(m_ramp) / static_cast<float>(m_rampFrames);
                 target[2 * done] += in[2 * done] * gain;
                 target[2 * done + 1] += in[2 * done + 1] * gain;
             }

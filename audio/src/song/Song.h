@@ -62,7 +62,7 @@ public:
     bool awaitRendered(int frames) noexcept override;
 
     // Frames over which starts, pauses and stops fade.
-    int rampFrames() const noexcept { return rampFrames_; }
+    int rampFrames() const noexcept { return m_rampFrames; }
 
     int mixInto(float* interleavedStereo, int frames) noexcept override;
 
@@ -81,29 +81,29 @@ private:
                   bool audible) noexcept;
     std::uint64_t freshFramesAhead() const noexcept;
 
-    const int rampFrames_;
-    std::unique_ptr<SongRenderer> renderer_;
-    std::unique_ptr<FrameRing> ring_;
-    const std::uint64_t prefillFrames_; // what play() waits for
-    std::shared_ptr<SongWorker> worker_;
+    const int m_rampFrames;
+    std::unique_ptr<SongRenderer> m_renderer;
+    std::unique_ptr<FrameRing> m_ring;
+    const std::uint64_t m_prefillFrames; // what play() waits for
+    std::shared_ptr<SongWorker> m_worker;
 
     // What the application asked for: playing and paused bits and, above them, an
     // epoch counting the play() calls.
-    std::atomic<std::uint32_t> command_{0};
+    std::atomic<std::uint32_t> m_command{0};
 
-    // Written by the worker while it holds ringClaim_: the epoch of the play() the ring
+    // Written by the worker while it holds m_ringClaim: the epoch of the play() the ring
     // is rendering, and the position where that play()'s frames begin.
-    std::atomic<std::uint32_t> ringEpoch_{0};
-    std::atomic<std::uint64_t> epochStart_{0};
+    std::atomic<std::uint32_t> m_ringEpoch{0};
+    std::atomic<std::uint64_t> m_epochStart{0};
     // The epoch whose first frames are rendered ahead, for play() to wait on.
-    std::atomic<std::uint32_t> primedEpoch_{0};
+    std::atomic<std::uint32_t> m_primedEpoch{0};
     // Held by the audio thread for one mixInto() and by the worker for a start-over:
     // the audio thread only tries it (a miss is one silent block), the worker waits.
-    std::atomic_flag ringClaim_ = ATOMIC_FLAG_INIT;
+    std::atomic_flag m_ringClaim = ATOMIC_FLAG_INIT;
 
-    std::uint32_t renderedEpoch_ = 0; // worker only
-    std::uint32_t heardEpoch_ = 0;    // audio thread only: the epoch being mixed
-    int ramp_ = 0;                    // audio thread only: fade position, 0..rampFrames_
+    std::uint32_t m_renderedEpoch = 0; // worker only
+    std::uint32_t m_heardEpoch = 0;    // audio thread only: the epoch being mixed
+    int m_ramp = 0;                    // audio thread only: fade position, 0..m_rampFrames
 };
 
 } // namespace pelgra::audio

@@ -22,55 +22,55 @@ std::shared_ptr<SongWorker> SongWorker::shared() {
     return worker;
 }
 
-SongWorker::SongWorker() : thread_([this] { run(); }) {}
+SongWorker::SongWorker() : m_thread([this] { run(); }) {}
 
 SongWorker::~SongWorker() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quitting_ = true;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quitting = true;
     }
-    wakeUp_.notify_one();
-    thread_.join();
+    m_wakeUp.notify_one();
+    m_thread.join();
 }
 
 void SongWorker::add(Task* task) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    tasks_.push_back(task);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_tasks.push_back(task);
 }
 
 void SongWorker::remove(Task* task) noexcept {
-    std::unique_lock<std::mutex> lock(mutex_);
-    tasks_.erase(std::remove(tasks_.begin(), tasks_.end(), task), tasks_.end());
-    progress_.wait(lock, [&] { return current_ != task; });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_tasks.erase(std::remove(m_tasks.begin(), m_tasks.end(), task), m_tasks.end());
+    m_progress.wait(lock, [&] { return m_current != task; });
 }
 
 void SongWorker::wake() noexcept {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        wakeRequested_ = true;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_wakeRequested = true;
     }
-    wakeUp_.notify_one();
+    m_wakeUp.notify_one();
 }
 
 void SongWorker::run() noexcept {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!quitting_) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quitting) {
         bool rendered = false;
         // By index: tasks may come and go while the mutex is let go for rendering.
-        for (std::size_t i = 0; i < tasks_.size(); ++i) {
-            Task* task = tasks_[i];
-            current_ = task;
+        for (std::size_t i = 0; i < m_tasks.size(); ++i) {
+            Task* task = m_tasks[i];
+            m_current = task;
             lock.unlock();
             const bool renderedThis = task->renderAhead();
             lock.lock();
-            current_ = nullptr;
+            m_current = nullptr;
             rendered = rendered || renderedThis;
-            progress_.notify_all();
+            m_progress.notify_all();
         }
-        if (!rendered && !wakeRequested_) {
-            wakeUp_.wait_for(lock, kRest, [this] { return wakeRequested_ || quitting_; });
+        if (!rendered && !m_wakeRequested) {
+            m_wakeUp.wait_for(lock, kRest, [this] { return m_wakeRequested || m_quitting; });
         }
-        wakeRequested_ = false;
+        m_wakeRequested = false;
     }
 }
 

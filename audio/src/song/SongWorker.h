@@ -50,21 +50,21 @@ public:
     // the timeout. Returns the last value of `done()`.
     template <typename Condition>
     bool waitUntil(Condition done, std::chrono::milliseconds timeout) noexcept {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return progress_.wait_for(lock, timeout, done);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_progress.wait_for(lock, timeout, done);
     }
 
 private:
     void run() noexcept;
 
-    std::mutex mutex_;
-    std::condition_variable wakeUp_;
-    std::condition_variable progress_;
-    std::vector<Task*> tasks_;
-    Task* current_ = nullptr; // the task the worker is inside, outside the mutex
-    bool wakeRequested_ = false;
-    bool quitting_ = false;
-    std::thread thread_; // last: starts once everything above exists
+    std::mutex m_mutex;
+    std::condition_variable m_wakeUp;
+    std::condition_variable m_progress;
+    std::vector<Task*> m_tasks;
+    Task* m_current = nullptr; // the task the worker is inside, outside the mutex
+    bool m_wakeRequested = false;
+    bool m_quitting = false;
+    std::thread m_thread; // last: starts once everything above exists
 };
 
 } // namespace pelgra::audio
