@@ -148,6 +148,8 @@ typedef struct PelgraAudioStats {
     int songsAlive;                     /* songs loaded and not yet freed */
     int songsPlaying;                   /* songs playing or paused */
     float peakLeft, peakRight;          /* output peak of the last callback, 0..1 */
+    float gainReductionDb; /* the limiter's deepest gain reduction in the last callback,
+                              in dB: 0 when it let everything through, 6 when it halved */
 } PelgraAudioStats;
 
 /* Fills *stats with the figures since the start or the last reset. Returns 1, or 0
@@ -156,6 +158,16 @@ PELGRA_AUDIO_API int PelgraAudio_GetStats(PelgraAudioStats* stats);
 
 /* Restarts the counting of frames, callbacks and the longest times. */
 PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
+
+/* The limiter at the end of the mix, on at every start: it holds peaks to -0.05 dBFS
+ * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to 16 frames; 96
+ * frames at 48 kHz) and loud sums come out lowered, not flattened. Below that level
+ * it changes nothing. enabled 0 switches it off, for an application that masters its
+ * own mix (sums are then clipped to -1..1); 1 switches it back on. Takes effect at the
+ * next callback: the switch drops the frames in the look-ahead, or inserts that much
+ * silence, so make it before sounds play. Returns 1 when done, 0 when the library
+ * does not run. */
+PELGRA_AUDIO_API int PelgraAudio_SetLimiter(int enabled);
 
 #ifdef __cplusplus
 }

@@ -118,4 +118,8 @@ int PelgraAudio_GetStats(PelgraAudioStats* stats) {
 void PelgraAudio_ResetStats(void) {
     guarded([] { audio().resetStats(); });
 }
+
+int PelgraAudio_SetLimiter(int enabled) {
+    return guarded(0, [&] { return flag(audio().setLimiter(enabled != 0)); });
+}
 }

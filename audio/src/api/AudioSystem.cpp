@@ -75,6 +75,13 @@ bool AudioSystem::setMasterVolume(int volume) {
     });
 }
 
+bool AudioSystem::setLimiter(bool enabled) {
+    return withSession(false, [&](Session& session) {
+        session.mixer.setLimiterEnabled(enabled);
+        return true;
+    });
+}
+
 std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int offset,
                                        int length) {
     SampleRequest request;
@@ -147,6 +154,7 @@ PelgraAudioStats AudioSystem::stats() {
         });
         stats.peakLeft = mix.peakLeft;
         stats.peakRight = mix.peakRight;
+        stats.gainReductionDb = mix.gainReductionDb;
         return stats;
     });
 }

@@ -26,6 +26,7 @@ public:
     void close();
 
     bool setMasterVolume(int volume);
+    bool setLimiter(bool enabled);
     std::uintptr_t loadSample(const char* name, unsigned int mode, int offset, int length);
     bool freeSample(std::uintptr_t handle);
     int play(int voice, std::uintptr_t sampleHandle);

@@ -17,6 +17,8 @@ struct MixStatsSnapshot {
     int sourcesAttached = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
+    // The limiter's deepest gain reduction in the last callback, 0 when none.
+    float gainReductionDb = 0.0f;
 };
 
 // Counters are updated with atomic read-modify-writes, so a reset from an application
@@ -30,6 +32,7 @@ public:
     void recordCallback(Clock::time_point start, Clock::time_point end, int frames, float peakLeft,
                         float peakRight);
     void recordVoicesInUse(int voices) { m_voicesInUse.store(voices, std::memory_order_relaxed); }
+    void recordLowestGain(float gain) { m_lowestGain.store(gain, std::memory_order_relaxed); }
 
     // Any thread.
     MixStatsSnapshot snapshot() const;
@@ -45,6 +48,7 @@ private:
     std::atomic<int> m_voicesInUse{0};
     std::atomic<float> m_peakLeft{0.0f};
     std::atomic<float> m_peakRight{0.0f};
+    std::atomic<float> m_lowestGain{1.0f};
     // The start of the previous callback; zero after a reset, so that no gap spans it.
     std::atomic<Clock::rep> m_previousStart{0};
 };

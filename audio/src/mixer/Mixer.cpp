@@ -1,6 +1,5 @@
 #include "mixer/Mixer.h"
 
-#include "mixer/MixKernels.h"
 #include "sample/Sample.h"
 
 #include <algorithm>
@@ -16,7 +15,7 @@ constexpr int kFadeMillis = 4;
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(std::max(1, mixRate * kFadeMillis / 1000)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)),
-      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
+      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
     }
@@ -132,6 +131,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
+    m_outputStage.beginCallback();
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     for (int done = 0; done < frames; done += kBlockFrames) {
@@ -147,6 +147,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     }
 
     m_stats.recordVoicesInUse(m_voicesInUse);
+    m_stats.recordLowestGain(m_outputStage.takeLowestGain());
     m_mixEpoch.fetch_add(1, std::memory_order_release);
     m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
 }
@@ -250,7 +251,7 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
             source->mixInto(accumulator, frames);
         }
     }
-    clipToOutput(accumulator, out, frames, peakLeft, peakRight);
+    m_outputStage.finish(accumulator, out, frames, peakLeft, peakRight);
 }
 
 } // namespace pelgra::audio

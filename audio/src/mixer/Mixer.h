@@ -1,6 +1,6 @@
 // The software mixer: sound-effect voices playing decoded samples, plus a fixed set
 // of slots for stream sources such as songs, mixed in float in fixed blocks and
-// clipped once at the output.
+// limited once at the output.
 //
 // Two sides. Application side: the calls marked so may come from any application
 // thread, but the caller serialises them (one lock of its own); none waits for the
@@ -13,6 +13,7 @@
 #include "command/Command.h"
 #include "command/SpscRing.h"
 #include "mixer/MixStats.h"
+#include "mixer/OutputStage.h"
 #include "mixer/StreamSource.h"
 #include "mixer/Voice.h"
 #include "mixer/VoiceBook.h"
@@ -50,6 +51,8 @@ public:
     bool setPaused(int voice, bool paused);
     // Gain of every sound-effect voice, 0..1; stream sources keep full level.
     void setMasterGain(float gain) { m_masterGain.store(gain, std::memory_order_relaxed); }
+    // The limiter at the end of the mix, on from the start; switched from the next callback.
+    void setLimiterEnabled(bool enabled) { m_outputStage.setLimiterEnabled(enabled); }
 
     // Stops the voices playing `sample` (with a fade) and lets no voice start it again.
     // Returns the ticket to pass to isReleased().
@@ -108,6 +111,7 @@ private:
     // Audio side.
     std::vector<Voice> m_voices;
     std::vector<float> m_accumulator;
+    OutputStage m_outputStage;
     std::uint64_t m_commandsPopped = 0;
     float m_appliedMasterGain = 1.0f;
     int m_voicesInUse = 0;
