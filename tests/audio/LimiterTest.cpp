@@ -48,7 +48,7 @@ TEST_F(LimiterTest, LoudInPhaseVoicesComeOutLoweredNotFlattened) {
     playOnVoices(loadLoudTone(), 64);
     const std::vector<float> out = render(kRate);
 
-    EXPECT_LE(measure::peak(out, 0), 1.0f);
+    EXPECT_LE(measure::peak(out, 0), 0.995f) << "-0.05 dBFS, from the first crest on";
     EXPECT_GT(measure::peak(out, 0), 0.99f);
     EXPECT_LT(shareAtOrAbove(out, 0.999f), 0.001);
     EXPECT_EQ(flatTops(out), 0);

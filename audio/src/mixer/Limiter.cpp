@@ -1,6 +1,7 @@
 #include "mixer/Limiter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -18,17 +19,37 @@ constexpr float kDeepestGain = 1e-6f;
 
 int delayStepsFor(int mixRate) {
     constexpr int kPerStepAndSecond = Limiter::kStepFrames * 1000;
-    const int steps = (mixRate * Limiter::kLookAheadMillis + kPerStepAndSecond - 1) /
-                      kPerStepAndSecond;
+    const int steps =
+        (mixRate * Limiter::kLookAheadMillis + kPerStepAndSecond - 1) / kPerStepAndSecond;
     return std::max(2, steps);
 }
 
-float copyWithPeak(const float* __restrict from, float* __restrict to, int samples, float peak) {
-    for (int i = 0; i < samples; ++i) {
-        to[i] = from[i];
-        peak = std::max(peak, std::fabs(from[i]));
+constexpr int kStepSamples = 2 * Limiter::kStepFrames;
+
+// Folds the upper half of the first 2 * kWidth lanes onto the lower half: independent
+// maxima, which vectorise where one running maximum would not.
+template <int kWidth> void foldInHalf(std::array<float, kStepSamples>& lanes) {
+    for (int i = 0; i < kWidth; ++i) {
+        lanes[i] = std::max(lanes[i], lanes[i + kWidth]);
     }
-    return peak;
+}
+
+float peakOfStep(const float* samples) {
+    static_assert(kStepSamples == 32, "the folds below halve 32 lanes down to one");
+    std::array<float, kStepSamples> lanes;
+    for (int i = 0; i < kStepSamples; ++i) {
+        lanes[i] = std::fabs(samples[i]);
+    }
+    foldInHalf<16>(lanes);
+    foldInHalf<8>(lanes);
+    foldInHalf<4>(lanes);
+    foldInHalf<2>(lanes);
+    foldInHalf<1>(lanes);
+    return lanes[0];
+}
+
+int wrapped(int position, int size) {
+    return position == size ? 0 : position;
 }
 
 void scaleStereo(const float* __restrict from, float* __restrict to, int frames, float gain,
@@ -58,7 +79,6 @@ void Limiter::reset() noexcept {
     // The ring holds one step more than the delay: the step leaving is the one after.
     m_readFrame = kStepFrames;
     m_stepFill = 0;
-    m_stepPeak = 0.0f;
     std::fill(m_boundaryLimits.begin(), m_boundaryLimits.end(), 1.0f);
     std::fill(m_releasedGains.begin(), m_releasedGains.end(), 1.0f);
     m_windowSlot = 0;
@@ -75,8 +95,14 @@ float Limiter::takeLowestGain() noexcept {
 
 void Limiter::process(float* interleavedStereo, int frames) noexcept {
     while (frames > 0) {
-        const int withinStep = std::min(frames, kStepFrames - m_stepFill);
-        processWithinStep(interleavedStereo, withinStep);
+        // A whole step is the common case; its constant length lets the copies inline.
+        const bool wholeStep = m_stepFill == 0 && frames >= kStepFrames;
+        const int withinStep = wholeStep ? kStepFrames : std::min(frames, kStepFrames - m_stepFill);
+        if (wholeStep) {
+            processWithinStep(interleavedStereo, kStepFrames);
+        } else {
+            processWithinStep(interleavedStereo, withinStep);
+        }
         interleavedStereo += 2 * withinStep;
         frames -= withinStep;
     }
@@ -85,7 +111,7 @@ void Limiter::process(float* interleavedStereo, int frames) noexcept {
 void Limiter::processWithinStep(float* interleavedStereo, int frames) noexcept {
     float* incoming = m_delay.data() + 2 * (m_writeFrame + m_stepFill);
     const float* leaving = m_delay.data() + 2 * (m_readFrame + m_stepFill);
-    m_stepPeak = copyWithPeak(interleavedStereo, incoming, 2 * frames, m_stepPeak);
+    std::copy(interleavedStereo, interleavedStereo + 2 * frames, incoming);
     if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f) {
         std::copy(leaving, leaving + 2 * frames, interleavedStereo);
     } else {
@@ -106,28 +132,34 @@ void Limiter::processWithinStep(float* interleavedStereo, int frames) noexcept {
 // follows it, each no higher than the lowest limit seen over the look-ahead before it:
 // every term of the mean respects that boundary's limit, and the mean glides.
 void Limiter::finishStep() noexcept {
-    const float stepLimit =
-        m_stepPeak > kCeiling ? std::max(kCeiling / m_stepPeak, kDeepestGain) : 1.0f;
+    const float peak = peakOfStep(m_delay.data() + 2 * m_writeFrame);
+    const float stepLimit = peak > kCeiling ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
     const auto slot = static_cast<std::size_t>(m_windowSlot);
     m_boundaryLimits[slot] = std::min(stepLimit, m_previousStepLimit);
     m_previousStepLimit = stepLimit;
 
-    const float held = *std::min_element(m_boundaryLimits.begin(), m_boundaryLimits.end());
+    float held = 1.0f;
+    for (const float limit : m_boundaryLimits) {
+        held = std::min(held, limit);
+    }
     m_reduction = std::max(1.0f - held, m_reduction * m_releaseDecay);
     if (m_reduction < kNoReduction) {
         m_reduction = 0.0f;
     }
     m_releasedGains[slot] = 1.0f - m_reduction;
-    const float sum = std::accumulate(m_releasedGains.begin(), m_releasedGains.end(), 0.0f);
+    float sum = 0.0f;
+    for (const float gain : m_releasedGains) {
+        sum += gain;
+    }
     m_gainAtStart = m_gainAtEnd;
     m_gainAtEnd = sum / static_cast<float>(m_releasedGains.size());
-    m_windowSlot = (m_windowSlot + 1) % static_cast<int>(m_releasedGains.size());
 
-    m_stepPeak = 0.0f;
+    // Wrapped by comparison: a division per step would cost more than the rest of it.
+    m_windowSlot = wrapped(m_windowSlot + 1, static_cast<int>(m_releasedGains.size()));
     m_stepFill = 0;
     const int ringFrames = static_cast<int>(m_delay.size() / 2);
-    m_writeFrame = (m_writeFrame + kStepFrames) % ringFrames;
-    m_readFrame = (m_readFrame + kStepFrames) % ringFrames;
+    m_writeFrame = wrapped(m_writeFrame + kStepFrames, ringFrames);
+    m_readFrame = wrapped(m_readFrame + kStepFrames, ringFrames);
 }
 
 } // namespace pelgra::audio

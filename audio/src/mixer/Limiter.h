@@ -52,7 +52,6 @@ private:
     int m_writeFrame = 0;
     int m_readFrame = 0;
     int m_stepFill = 0;
-    float m_stepPeak = 0.0f;
 
     // The highest gain each of the last few step boundaries may have, and the gains the
     // release allowed there; their minimum and mean, over the steps of the look-ahead,
