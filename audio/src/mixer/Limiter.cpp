@@ -147,10 +147,7 @@ void Limiter::finishStep() noexcept {
         m_reduction = 0.0f;
     }
     m_releasedGains[slot] = 1.0f - m_reduction;
-    float sum = 0.0f;
-    for (const float gain : m_releasedGains) {
-        sum += gain;
-    }
+    const float sum = std::accumulate(m_releasedGains.begin(), m_releasedGains.end(), 0.0f);
     m_gainAtStart = m_gainAtEnd;
     m_gainAtEnd = sum / static_cast<float>(m_releasedGains.size());
 
