@@ -160,8 +160,9 @@ PELGRA_AUDIO_API int PelgraAudio_GetStats(PelgraAudioStats* stats);
 PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
 
 /* The limiter at the end of the mix, on at every start: it holds peaks to -0.05 dBFS
- * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to 16 frames; 96
- * frames at 48 kHz) and loud sums come out lowered, not flattened. Below that level
+ * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to a multiple of 16
+ * frames, at least 32; 96 frames at 48 kHz) and loud sums come out lowered, not
+ * flattened. Below that level
  * it changes nothing. enabled 0 switches it off, for an application that masters its
  * own mix (sums are then clipped to -1..1); 1 switches it back on. Takes effect at the
  * next callback: the switch drops the frames in the look-ahead, or inserts that much
