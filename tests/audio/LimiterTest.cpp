@@ -8,7 +8,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 class LimiterTest : public ManualAudioTest {
 protected:

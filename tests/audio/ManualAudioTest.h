@@ -35,7 +35,7 @@ protected:
         return out;
     }
 
-    FSOUND_SAMPLE* loadSine(const testsounds::Sine& sine, unsigned int mode = FSOUND_NORMAL) {
+    FSOUND_SAMPLE* loadSine(const testsupport::Sine& sine, unsigned int mode = FSOUND_NORMAL) {
         const std::string file = m_folder.writeSine("sine.wav", sine);
         return FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), mode, 0, 0);
     }
@@ -46,7 +46,7 @@ protected:
         return figures;
     }
 
-    testsounds::ScratchFolder m_folder;
+    testsupport::ScratchFolder m_folder;
 };
 
 #endif
