@@ -67,7 +67,7 @@ Limiter::Limiter(int mixRate)
     : m_delaySteps(delayStepsFor(mixRate)),
       m_releaseDecay(static_cast<float>(
           std::exp(-kStepFrames * 1000.0 / (static_cast<double>(kReleaseMillis) * mixRate)))),
-      m_delay(static_cast<std::size_t>(2 * kStepFrames * (m_delaySteps + 1))),
+      m_delay(static_cast<std::size_t>(2 * (delayFrames() + kStepFrames))),
       m_boundaryLimits(static_cast<std::size_t>(m_delaySteps - 1)),
       m_releasedGains(static_cast<std::size_t>(m_delaySteps - 1)) {
     reset();

@@ -6,7 +6,8 @@
 //
 // The gain is worked out once per step of kStepFrames frames and glides linearly across
 // each step: the per-sample work is a copy, a peak and a multiply, which vectorise.
-// Everything is allocated at construction; process() costs the same for every step.
+// Everything is allocated at construction, on the application side; the rest runs on
+// the audio side (audio thread only), where process() costs the same for every step.
 #ifndef PELGRA_AUDIO_LIMITER_H
 #define PELGRA_AUDIO_LIMITER_H
 
