@@ -99,7 +99,7 @@ TEST_F(SongCallsTest, SoundEffectCallsAndVolumeLeaveSongsAlone) {
 TEST_F(SongCallsTest, MusicVolumeScalesSongsAndEachStartBeginsAtFullLevel) {
     const float full = peakOf(renderSongAlone());
     ASSERT_EQ(PelgraAudio_SetMusicVolume(64), 1);
-    render(kSettle); // the change glides in while no song sounds
+    render(kSettle); // with no song: the next one starts at the new volume
     const float quiet = peakOf(renderSongAlone());
     EXPECT_NEAR(quiet / full, 64.0f / 255.0f, 0.01f);
     PelgraAudio_SetMusicVolume(-5); // clamped to 0

@@ -47,17 +47,18 @@ TEST(StreamSourceTest, MusicGainScalesSourcesOnlyAndGlidesOverOneBlock) {
     Mixer mixer(48000, 4);
     ConstantSource song(0.5f);
     const std::unique_ptr<Sample> effect = constantSample(0.25f);
+    mixer.setMusicGain(0.5f);
     ASSERT_GE(mixer.attachSource(song), 0);
     std::vector<float> out(2 * Mixer::kBlockFrames);
     mixer.render(out.data(), Mixer::kBlockFrames);
-    EXPECT_FLOAT_EQ(out.back(), 0.5f) << "sources start at full level";
+    EXPECT_FLOAT_EQ(out[0], 0.25f) << "set before any source was mixed: no glide";
 
     mixer.setMusicGain(0.0f);
     mixer.render(out.data(), Mixer::kBlockFrames);
-    // A straight line from full level down, reaching silence with the block's end.
-    EXPECT_FLOAT_EQ(out[0], 0.5f);
-    EXPECT_NEAR(out[Mixer::kBlockFrames], 0.25f, 0.01f);
-    EXPECT_LT(out.back(), 0.01f);
+    // A straight line down, reaching silence with the block's end.
+    EXPECT_FLOAT_EQ(out[0], 0.25f);
+    EXPECT_NEAR(out[Mixer::kBlockFrames], 0.125f, 0.005f);
+    EXPECT_LT(out.back(), 0.005f);
     mixer.render(out.data(), Mixer::kBlockFrames);
     EXPECT_EQ(out.back(), 0.0f);
 

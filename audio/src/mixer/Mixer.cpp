@@ -275,15 +275,15 @@ void Mixer::mixSources(float* accumulator, int frames) {
             source->mixInto(music, frames);
         }
     }
-    // Like the master gain, a change of the music gain glides over one block.
+    // Like the master gain, a change of the music gain glides over one block, unless no
+    // source was mixed before: a song attached after the change starts at the new gain.
     const float target = m_musicGain.load(std::memory_order_relaxed);
-    if (!anySource) {
-        m_appliedMusicGain = target;
-        return;
-    }
-    const float step = (target - m_appliedMusicGain) / static_cast<float>(frames);
-    mixStereo(accumulator, music, frames, m_appliedMusicGain, step);
+    const float from = m_sourcesMixed ? m_appliedMusicGain : target;
     m_appliedMusicGain = target;
+    m_sourcesMixed = anySource;
+    if (anySource) {
+        mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
+    }
 }
 
 } // namespace pelgra::audio

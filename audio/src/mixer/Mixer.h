@@ -117,6 +117,7 @@ private:
     std::uint64_t m_commandsPopped = 0;
     float m_appliedMasterGain = 1.0f;
     float m_appliedMusicGain = 1.0f;
+    bool m_sourcesMixed = false; // in the last block
     int m_voicesInUse = 0;
 };
 

@@ -90,8 +90,9 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         noteFailure(FMOD_ERR_TOO_MANY_CHANNELS);
         return std::nullopt;
     }
+    // SF_COUNT_MAX frames: no length, as in an Ogg file cut short before its last page.
     if (info.channels < 1 || info.samplerate < kMinFileRate || info.samplerate > kMaxFileRate ||
-        info.frames <= 0 || dataChunkCutShort(file.get())) {
+        info.frames <= 0 || info.frames == SF_COUNT_MAX || dataChunkCutShort(file.get())) {
         noteFailure(FMOD_ERR_FILE_BAD);
         return std::nullopt;
     }
