@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -34,11 +33,9 @@ float listen(bool offline) {
     }
     std::vector<float> block(2 * kFramesPerEffect);
     PelgraAudio_Render(block.data(), kFramesPerEffect);
-    float peak = 0.0f;
-    for (const float value : block) {
-        peak = std::max(peak, std::fabs(value));
-    }
-    return peak;
+    PelgraAudioStats stats{}; // the peaks of that render
+    PelgraAudio_GetStats(&stats);
+    return std::max(stats.peakLeft, stats.peakRight);
 }
 
 } // namespace

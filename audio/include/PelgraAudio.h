@@ -193,7 +193,8 @@ PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
 /* With the manual output: mixes frames stereo frames into interleavedStereo
  * (2 * frames floats). Returns the frames written; 0 when the library does not run
- * with the manual output. Call it from one thread at a time. */
+ * with the manual output (FMOD_ERR_UNINITIALIZED) or for a NULL buffer or a negative
+ * count (FMOD_ERR_INVALID_PARAM). Call it from one thread at a time. */
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);
 
 typedef struct PelgraAudioStats {

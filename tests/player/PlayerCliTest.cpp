@@ -293,9 +293,11 @@ TEST_F(PlayerCli, AnUnopenableDeviceIsReportedInOneLineWithTheWayOut) {
 }
 
 TEST_F(PlayerCli, PlaysInRealTimeWithPlainStatusLinesWhenNotOnATerminal) {
-    const PlayerRun player = run("--seconds 0.3 tone.wav", "PELGRA_AUDIO_OUTPUT=null");
+    const PlayerRun player = run("--seconds 0.3 song.mod tone.wav", "PELGRA_AUDIO_OUTPUT=null");
     ASSERT_EQ(player.status, 0) << player.err;
-    EXPECT_TRUE(contains(player.out, "tone.wav  voices ")) << player.out;
+    // Time and length, and the title: the module's own, or the file's name.
+    EXPECT_TRUE(contains(player.out, " / 00:07.6  test tune  voices ")) << player.out;
+    EXPECT_TRUE(contains(player.out, " / 00:00.5  tone.wav  voices ")) << player.out;
     EXPECT_FALSE(contains(player.out, "\r")) << player.out;
 }
 
@@ -395,9 +397,16 @@ TEST_F(PlayerCli, AMisspeltOutputIsNamedAsSuch) {
     EXPECT_TRUE(contains(player.err, "PELGRA_AUDIO_OUTPUT=nul names no output")) << player.err;
 }
 
-TEST_F(PlayerCli, TheStatusShowsTheTitleAndTheLength) {
-    const PlayerRun player = run("--seconds 0.3 song.mod tone.wav", "PELGRA_AUDIO_OUTPUT=null");
-    ASSERT_EQ(player.status, 0) << player.err;
-    EXPECT_TRUE(contains(player.out, " / 00:07.6  test tune  voices ")) << player.out;
-    EXPECT_TRUE(contains(player.out, " / 00:00.5  tone.wav  voices ")) << player.out;
+TEST_F(PlayerCli, OnATerminalNSkipsToTheNextFile) {
+    // A terminal of its own (script), fed n and, once the next file plays, q.
+    const std::string command = "cd '" + folder().string() +
+                                "' && (sleep 1; printf n; sleep 1; printf q; sleep 1) | "
+                                "PELGRA_AUDIO_OUTPUT=null timeout 20 script -qec \"'" +
+                                PELGRA_PLAY_BINARY +
+                                "' --seconds 30 song.mod tone.wav\" /dev/null >terminal.out";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string terminal = bytesOf("terminal.out");
+    EXPECT_TRUE(contains(terminal, "test tune  voices ")) << terminal;
+    EXPECT_TRUE(contains(terminal, "tone.wav  voices ")) << "n did not skip the song";
+    EXPECT_TRUE(contains(terminal, "stopped")) << terminal;
 }

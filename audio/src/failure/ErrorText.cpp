@@ -2,14 +2,14 @@
 
 #include "PelgraAudio.h"
 
-#include <array>
+#include <iterator>
 
 namespace pelgra::audio {
 
 namespace {
 
 // Indexed by code: the codes run from 0 without gaps.
-constexpr std::array<const char*, FMOD_ERR_INTERNAL + 1> kTexts = {
+constexpr const char* kTexts[] = {
     "no error",
     "the audio library is not running",
     "the audio library is running already",
@@ -28,14 +28,15 @@ constexpr std::array<const char*, FMOD_ERR_INTERNAL + 1> kTexts = {
     "out of memory",
     "an internal error of the audio library",
 };
+static_assert(std::size(kTexts) == FMOD_ERR_INTERNAL + 1, "one text for each code");
 
 } // namespace
 
 const char* errorText(int code) noexcept {
-    if (code < 0 || code >= static_cast<int>(kTexts.size())) {
+    if (code < 0 || code >= static_cast<int>(std::size(kTexts))) {
         return "unknown error code";
     }
-    return kTexts[static_cast<std::size_t>(code)];
+    return kTexts[code];
 }
 
 } // namespace pelgra::audio
