@@ -119,6 +119,12 @@ PELGRA_AUDIO_API void FSOUND_Close(void);
  * frames. Returns 1 when set, 0 when the library does not run. */
 PELGRA_AUDIO_API int FSOUND_SetSFXMasterVolume(int volume);
 
+/* An extension, its pair for music: the volume of every song, 0..255, clamped; sound
+ * effects are untouched. Songs start at 255 with each FSOUND_Init. A change glides over
+ * one block of 256 frames, as the effects' volume does. Returns 1 when set, 0 when the
+ * library does not run. */
+PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
+
 /* The reason of the calling thread's latest failed call: an FMOD_ERR_ code. A call
  * that succeeds leaves it as it was, and so does reading it; FMOD_ERR_NONE until a
  * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close. */
@@ -173,11 +179,6 @@ PELGRA_AUDIO_API int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused);
 PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
 
 /* ---- Extensions ----------------------------------------------------------------- */
-
-/* Master volume of every song, 0..255, clamped; sound effects are untouched. Songs
- * start at 255 with each FSOUND_Init. A change glides over one block of 256 frames,
- * as the effects' volume does. Returns 1 when set, 0 when the library does not run. */
-PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
 
 /* A short English text for an FMOD_ERR_ code, such as "file not found"; for a value
  * that is no code, "unknown error code". Never NULL; the text is the library's own and
