@@ -1,5 +1,7 @@
-// The C entry points: each hands over to the library object through the boundary
-// helper, so that no exception leaves the library and a failure keeps its reason.
+// The C entry points: each turns the C arguments into the library object's terms (handles
+// as numbers, results as 0/1) and calls it through the boundary helper, so that no
+// exception leaves the library and a failure keeps its reason for FSOUND_GetError. The
+// library object checks every argument.
 #include "PelgraAudio.h"
 
 #include "api/AudioSystem.h"

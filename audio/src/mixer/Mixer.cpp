@@ -9,13 +9,8 @@
 
 namespace pelgra::audio {
 
-namespace {
-// Pauses, resumes and stops fade over this long.
-constexpr int kFadeMillis = 4;
-} // namespace
-
 Mixer::Mixer(int mixRate, int voices)
-    : m_mixRate(mixRate), m_fadeFrames(std::max(1, mixRate * kFadeMillis / 1000)), m_book(voices),
+    : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
       m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
@@ -130,13 +125,7 @@ void Mixer::detachSource(int slot) {
 }
 
 MixStatsSnapshot Mixer::stats() const {
-    MixStatsSnapshot snapshot = m_stats.snapshot();
-    for (const auto& source : m_sources) {
-        if (source.load(std::memory_order_relaxed) != nullptr) {
-            ++snapshot.sourcesAttached;
-        }
-    }
-    return snapshot;
+    return m_stats.snapshot();
 }
 
 // ---- Audio side --------------------------------------------------------------------
@@ -174,7 +163,7 @@ void Mixer::awaitSources(int frames) noexcept {
     }
 }
 
-void Mixer::applyCommands() {
+void Mixer::applyCommands() noexcept {
     Command command;
     while (m_commands.pop(command)) {
         apply(command);
@@ -183,7 +172,7 @@ void Mixer::applyCommands() {
     m_commandsApplied.store(m_commandsPopped, std::memory_order_release);
 }
 
-void Mixer::apply(const Command& command) {
+void Mixer::apply(const Command& command) noexcept {
     switch (command.type) {
     case Command::Type::Play:
         startVoice(command.voice, *command.sample, command.playId);
@@ -208,7 +197,7 @@ void Mixer::apply(const Command& command) {
     }
 }
 
-void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) {
+void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept {
     releaseVoice(voice);
     if (sample.retired.load(std::memory_order_acquire)) {
         return;
@@ -218,7 +207,7 @@ void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) {
     m_voices[static_cast<std::size_t>(voice)].start(sample, playId);
 }
 
-void Mixer::releaseVoice(int voice) {
+void Mixer::releaseVoice(int voice) noexcept {
     Voice& entry = m_voices[static_cast<std::size_t>(voice)];
     const Sample* sample = entry.sample();
     if (sample == nullptr) {
@@ -231,7 +220,7 @@ void Mixer::releaseVoice(int voice) {
                                 std::memory_order_release);
 }
 
-void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) {
+void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
     std::fill(accumulator, accumulator + 2 * frames, 0.0f);
 
@@ -263,7 +252,7 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
     clipToOutput(accumulator, out, frames, peakLeft, peakRight);
 }
 
-void Mixer::mixSources(float* accumulator, int frames) {
+void Mixer::mixSources(float* accumulator, int frames) noexcept {
     float* music = m_musicAccumulator.data();
     bool anySource = false;
     for (auto& slot : m_sources) {
