@@ -11,7 +11,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 class ErrorReasonTest : public ManualAudioTest {
 protected:
@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
-    const std::vector<unsigned char> wav = testsounds::readBytes(m_folder.writeSine("a.wav", {}));
+    const std::vector<unsigned char> wav = testsupport::readBytes(m_folder.writeSine("a.wav", {}));
     Sine surround;
     surround.channels = 6;
     EXPECT_EQ(sampleLoadError(m_folder.path("missing.wav")), FMOD_ERR_FILE_NOTFOUND);
