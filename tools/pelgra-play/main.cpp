@@ -51,8 +51,9 @@ void refuseToOverwriteAnInput(const std::string& output, const std::vector<std::
     for (const std::string& input : inputs) {
         std::error_code different; // either one missing: they are not the same file
         if (std::filesystem::equivalent(output, input, different)) {
-            throw UsageError("--render " + output + " would overwrite " + input +
-                             ", which it plays: name another file");
+            std::string message = "--render ";
+            message.append(output).append(" would overwrite ").append(input);
+            throw UsageError(message.append(", which it plays: name another file"));
         }
     }
 }
