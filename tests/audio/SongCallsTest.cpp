@@ -98,6 +98,20 @@ TEST_F(SongCallsTest, SoundEffectCallsAndVolumeLeaveSongsAlone) {
     EXPECT_GT(peakOf(render(kSettle)), 0.05f);
 }
 
+TEST_F(SongCallsTest, MusicVolumeScalesSongsAndEachStartBeginsAtFullLevel) {
+    const float full = peakOf(renderSongAlone());
+    ASSERT_EQ(PelgraAudio_SetMusicVolume(64), 1);
+    render(kSettle); // with no song: the next one starts at the new volume
+    const float quiet = peakOf(renderSongAlone());
+    EXPECT_NEAR(quiet / full, 64.0f / 255.0f, 0.01f);
+    PelgraAudio_SetMusicVolume(-5); // clamped to 0
+    render(kSettle);
+    EXPECT_EQ(peakOf(renderSongAlone()), 0.0f);
+
+    start(8);
+    EXPECT_EQ(peakOf(renderSongAlone()), full);
+}
+
 TEST_F(SongCallsTest, FreeingAPlayingSongIsSafeAndItsHandleGoesStale) {
     FMUSIC_MODULE* song = loadDemoSong();
     FMUSIC_PlaySong(song);
