@@ -155,6 +155,6 @@ void PelgraAudio_ResetStats(void) {
 }
 
 int PelgraAudio_SetLimiter(int enabled) {
-    return guarded(0, [&] { return flag(audio().setLimiter(enabled != 0)); });
+    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setLimiter(enabled != 0)); });
 }
 }
