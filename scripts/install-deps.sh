@@ -12,6 +12,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
     # the Windows build and its tests
     g++-mingw-w64-x86-64 wine64
+    # the Windows builds of the dependencies (from Debian's sources) and the shipped zip
+    dpkg-dev patch zip
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
     # make lint

@@ -3,10 +3,7 @@
 #ifndef PELGRA_PLAY_CONTROLS_H
 #define PELGRA_PLAY_CONTROLS_H
 
-#include <optional>
-
-#include <signal.h>
-#include <termios.h>
+#include <memory>
 
 namespace pelgra::play {
 
@@ -17,9 +14,10 @@ enum class Command {
     Stop,        // q, Ctrl-C, or a termination signal
 };
 
-// While it lives: the terminal, when reading keys, delivers each key at once without
-// echo, and SIGINT and SIGTERM ask for a stop instead of ending the process. Both are
-// restored when it goes, also when playing ends by an exception.
+// While it lives: the terminal (or Windows console), when reading keys, delivers each key
+// at once without echo, and Ctrl-C or a termination request asks for a stop instead of
+// ending the process. Both are restored when it goes, also when playing ends by an
+// exception. ControlsPosix.cpp and ControlsWindows.cpp hold what differs by platform.
 class Controls {
 public:
     // readKeys: read keys from standard input when that is a terminal.
@@ -32,9 +30,8 @@ public:
     Command poll();
 
 private:
-    std::optional<termios> m_savedTerminal;
-    struct sigaction m_savedInterrupt {};
-    struct sigaction m_savedTerminate {};
+    struct Saved; // the terminal's settings and stop handlers from before
+    std::unique_ptr<Saved> m_saved;
 };
 
 // The command a key stands for.
@@ -42,6 +39,9 @@ Command commandForKey(char key);
 
 // The signal (SIGINT, SIGTERM) that asked the last Controls for a stop; 0 when none did.
 int stopSignal();
+
+// Whether standard output is a terminal on which the status line can be redrawn in place.
+bool outputCanRedraw();
 
 } // namespace pelgra::play
 
