@@ -1,50 +1,103 @@
 #include "sample/SampleLoader.h"
 
-#include "sample/Decoder.h"
-#include "sample/Resampler.h"
+#include "decode/AudioStream.h"
+#include "decode/StreamResampler.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 
 namespace pelgra::audio {
 
 namespace {
 
-// Keeps frames [first, first + count) of the decoded audio; false when that is empty.
-bool keepRange(DecodedAudio& decoded, std::int64_t first, std::int64_t count) {
-    const std::int64_t frames = decoded.frames();
-    if (first < 0 || count < 0 || first >= frames) {
-        return false;
+constexpr std::int64_t kReadFrames = 4096;
+// No codec packs more frames than this into a byte: a header claiming more lies, and
+// must not make the loader allocate for it.
+constexpr std::int64_t kMaxFramesPerByte = 4096;
+// Room for what the resampler's rounding may add beyond the exact ratio.
+constexpr std::size_t kSlackFrames = 64;
+
+// Decodes and resamples `frames` frames from where the stream stands straight into
+// `out`, whose size is the most it may take; shortens `out` to what was written.
+bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t frames,
+                std::vector<float>& out) {
+    const auto channels = static_cast<std::size_t>(stream.info().channels);
+    const std::size_t room = out.size() / channels;
+    std::vector<float> chunk(static_cast<std::size_t>(kReadFrames) * channels);
+    std::size_t written = 0;
+    for (std::int64_t left = frames; left > 0;) {
+        const std::int64_t got = stream.read(chunk.data(), std::min(left, kReadFrames));
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        left -= got;
+        for (std::size_t used = 0; used < static_cast<std::size_t>(got) && written < room;) {
+            const StreamResampler::Step step =
+                resampler.process(chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
+                                  out.data() + written * channels, room - written);
+            if (step.consumed == 0 && step.produced == 0) {
+                return false;
+            }
+            used += step.consumed;
+            written += step.produced;
+        }
     }
-    const std::int64_t end = count == 0 ? frames : std::min(frames, first + count);
-    decoded.data.erase(decoded.data.begin() + end * decoded.channels, decoded.data.end());
-    decoded.data.erase(decoded.data.begin(), decoded.data.begin() + first * decoded.channels);
-    return true;
+    for (std::size_t drained = 1; drained > 0 && written < room; written += drained) {
+        drained = resampler.process(nullptr, 0, out.data() + written * channels, room - written)
+                      .produced;
+    }
+    // Never larger than before: no reallocation, no second copy, unless the header
+    // promised far more than came.
+    out.resize(written * channels);
+    if (out.size() < out.capacity() / 4 * 3) {
+        out.shrink_to_fit();
+    }
+    return written > 0;
 }
 
 } // namespace
 
 std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
-    if (request.path == nullptr) {
+    std::unique_ptr<AudioStream> stream = openAudioStream(request.path);
+    if (stream == nullptr) {
         return nullptr;
     }
-    std::optional<DecodedAudio> decoded = decodeFile(request.path, kMaxSampleFloats);
-    if (!decoded || !keepRange(*decoded, request.firstFrame, request.frameCount)) {
+    const StreamInfo& info = stream->info();
+    const std::int64_t first = request.firstFrame;
+    std::error_code error;
+    if (info.cutShort || first < 0 || request.frameCount < 0 || first >= info.frames ||
+        info.frames > kMaxSampleFloats / info.channels ||
+        info.frames / kMaxFramesPerByte > static_cast<std::int64_t>(
+                                               std::filesystem::file_size(request.path, error))) {
         return nullptr;
     }
-    const double resampledFloats = static_cast<double>(decoded->data.size()) * request.mixRate /
-                                   static_cast<double>(decoded->sampleRate);
-    if (resampledFloats > static_cast<double>(kMaxSampleFloats)) {
+    const std::int64_t end = request.frameCount == 0
+                                 ? info.frames
+                                 : std::min(info.frames, first + request.frameCount);
+    if (first > 0 && !stream->seek(first)) {
         return nullptr;
     }
-    std::optional<std::vector<float>> resampled =
-        resample(decoded->data, decoded->channels, decoded->sampleRate, request.mixRate);
-    if (!resampled || resampled->empty()) {
+    std::unique_ptr<StreamResampler> resampler =
+        StreamResampler::create(info.channels, info.sampleRate, request.mixRate);
+    if (resampler == nullptr) {
+        return nullptr;
+    }
+    const std::size_t outputFrames =
+        resampler->outputFramesFor(static_cast<std::size_t>(end - first)) + kSlackFrames;
+    if (static_cast<double>(outputFrames) * info.channels > static_cast<double>(kMaxSampleFloats)) {
         return nullptr;
     }
     auto sample = std::make_unique<Sample>();
-    sample->channels = decoded->channels;
-    sample->frames = static_cast<std::int64_t>(resampled->size()) / decoded->channels;
-    sample->data = std::move(*resampled);
+    sample->data.resize(outputFrames * static_cast<std::size_t>(info.channels));
+    if (!decodeInto(*stream, *resampler, end - first, sample->data)) {
+        return nullptr;
+    }
+    sample->channels = info.channels;
+    sample->frames = static_cast<std::int64_t>(sample->data.size()) / info.channels;
     sample->loops = request.loops;
     return sample;
 }
