@@ -19,12 +19,12 @@ struct LoopPoints {
 };
 
 struct StreamInfo {
-    const char* codec = ""; // "Ogg Vorbis", "Opus", "FLAC", "MP3", "WAV", "AIFF", ...
-    int channels = 0;       // 1 or 2
-    int sampleRate = 0;     // of the frames read
-    std::int64_t frames = 0; // as the file tells it; reading may end sooner
+    const char* codec = "";         // "Ogg Vorbis", "Opus", "FLAC", "MP3", "WAV", "AIFF", ...
+    int channels = 0;               // 1 or 2
+    int sampleRate = 0;             // of the frames read
+    std::int64_t frames = 0;        // as the file tells it; reading may end sooner
     std::optional<LoopPoints> loop; // from LOOPSTART/LOOPLENGTH/LOOPEND tags, checked
-    bool cutShort = false;           // the file ends before its own headers say it does
+    bool cutShort = false;          // the file ends before its own headers say it does
 };
 
 class AudioStream {

@@ -17,7 +17,10 @@ bool hasKey(const char* comment, const char* key) {
     return *comment == '=';
 }
 
-// The value of `key` (upper case) among the comments, when it is a whole non-negative number.
+constexpr std::int64_t kMalformed = -1;
+
+// The value of `key` (upper case) among the comments: nothing when it is missing,
+// kMalformed when it is not a whole non-negative number.
 std::optional<std::int64_t> numberTag(char** comments, int count, const char* key) {
     for (int i = 0; i < count; ++i) {
         const char* comment = comments[i];
@@ -27,10 +30,7 @@ std::optional<std::int64_t> numberTag(char** comments, int count, const char* ke
         const char* digits = comment + std::strlen(key) + 1;
         char* end = nullptr;
         const long long value = std::strtoll(digits, &end, 10);
-        if (end == digits || *end != '\0' || value < 0) {
-            return std::nullopt;
-        }
-        return value;
+        return end == digits || *end != '\0' || value < 0 ? kMalformed : value;
     }
     return std::nullopt;
 }
@@ -42,14 +42,18 @@ std::optional<LoopPoints> loopFromComments(char** comments, int count, std::int6
         return std::nullopt;
     }
     const std::optional<std::int64_t> start = numberTag(comments, count, "LOOPSTART");
-    if (!start) {
+    const std::optional<std::int64_t> length = numberTag(comments, count, "LOOPLENGTH");
+    std::optional<std::int64_t> end = numberTag(comments, count, "LOOPEND");
+    const auto malformed = [](const std::optional<std::int64_t>& tag) {
+        return tag && *tag == kMalformed;
+    };
+    if (!start || malformed(start) || malformed(length) || malformed(end) ||
+        (length && *length > frames)) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> end = numberTag(comments, count, "LOOPEND");
-    if (const std::optional<std::int64_t> length = numberTag(comments, count, "LOOPLENGTH")) {
-        end = *length <= frames ? std::optional(*start + *length) : std::nullopt;
-    }
-    if (!end) {
+    if (length) {
+        end = *start + *length;
+    } else if (!end) {
         end = frames;
     }
     if (*start >= *end || *end > frames) {

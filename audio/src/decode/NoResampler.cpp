@@ -4,7 +4,9 @@
 
 namespace pelgra::audio {
 
-std::unique_ptr<StreamResampler> StreamResampler::create(int, int, int) { return nullptr; }
+std::unique_ptr<StreamResampler> StreamResampler::create(int, int, int) {
+    return nullptr;
+}
 
 StreamResampler::~StreamResampler() = default;
 
@@ -15,6 +17,8 @@ StreamResampler::Step StreamResampler::process(const float*, std::size_t, float*
 
 void StreamResampler::restart() noexcept {}
 
-std::size_t StreamResampler::outputFramesFor(std::size_t) const noexcept { return 0; }
+std::size_t StreamResampler::outputFramesFor(std::size_t) const noexcept {
+    return 0;
+}
 
 } // namespace pelgra::audio

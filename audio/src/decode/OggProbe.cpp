@@ -23,7 +23,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool isCapture(const unsigned char* bytes) { return std::memcmp(bytes, "OggS", 4) == 0; }
+bool isCapture(const unsigned char* bytes) {
+    return std::memcmp(bytes, "OggS", 4) == 0;
+}
 
 // The whole length of the page whose header starts at `page`, `available` bytes on.
 std::size_t pageLength(const unsigned char* page, std::size_t available) {
@@ -85,8 +87,8 @@ bool oggEndsWhole(const char* path) {
     // The last page is the one that starts with a capture pattern and ends exactly at
     // the end of the file.
     for (std::size_t at = tailBytes - std::min(tailBytes, kPageHeaderBytes) + 1; at-- > 0;) {
-        if (isCapture(tail.data() + at) && pageLength(tail.data() + at, tailBytes - at) ==
-                                               tailBytes - at) {
+        if (isCapture(tail.data() + at) &&
+            pageLength(tail.data() + at, tailBytes - at) == tailBytes - at) {
             return (tail[at + kHeaderTypeAt] & kEndOfStream) != 0;
         }
     }

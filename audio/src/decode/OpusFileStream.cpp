@@ -43,13 +43,16 @@ std::unique_ptr<AudioStream> OpusFileStream::open(const char* path) {
     }
 }
 
-OpusFileStream::~OpusFileStream() { op_free(m_file); }
+OpusFileStream::~OpusFileStream() {
+    op_free(m_file);
+}
 
 std::int64_t OpusFileStream::readFrames(float* interleaved, std::int64_t frames) noexcept {
     // Each hole skips damaged data; a file that is nothing but holes is damaged.
     for (int holes = 0; holes < kMaxHoles; ++holes) {
         const int got = op_read_float_stereo(
-            m_file, interleaved, 2 * static_cast<int>(std::min<std::int64_t>(frames, kMaxReadFrames)));
+            m_file, interleaved,
+            2 * static_cast<int>(std::min<std::int64_t>(frames, kMaxReadFrames)));
         if (got == OP_HOLE) {
             continue;
         }
@@ -58,6 +61,8 @@ std::int64_t OpusFileStream::readFrames(float* interleaved, std::int64_t frames)
     return -1;
 }
 
-bool OpusFileStream::seek(std::int64_t frame) noexcept { return op_pcm_seek(m_file, frame) == 0; }
+bool OpusFileStream::seek(std::int64_t frame) noexcept {
+    return op_pcm_seek(m_file, frame) == 0;
+}
 
 } // namespace pelgra::audio

@@ -71,7 +71,9 @@ std::unique_ptr<AudioStream> SndfileStream::open(const char* path) {
     }
 }
 
-SndfileStream::~SndfileStream() { sf_close(m_file); }
+SndfileStream::~SndfileStream() {
+    sf_close(m_file);
+}
 
 std::int64_t SndfileStream::readFrames(float* interleaved, std::int64_t frames) noexcept {
     const sf_count_t got = sf_readf_float(m_file, interleaved, frames);

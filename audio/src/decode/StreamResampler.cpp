@@ -18,8 +18,8 @@ std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int input
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
         const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
         soxr_error_t error = nullptr;
-        resampler = soxr_create(inputRate, outputRate, static_cast<unsigned>(channels), &error,
-                                &io, &quality, &runtime);
+        resampler = soxr_create(inputRate, outputRate, static_cast<unsigned>(channels), &error, &io,
+                                &quality, &runtime);
         if (error != nullptr || resampler == nullptr) {
             soxr_delete(resampler);
             return nullptr;
@@ -34,7 +34,9 @@ std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int input
     }
 }
 
-StreamResampler::~StreamResampler() { soxr_delete(m_soxr); }
+StreamResampler::~StreamResampler() {
+    soxr_delete(m_soxr);
+}
 
 StreamResampler::Step StreamResampler::process(const float* input, std::size_t inputFrames,
                                                float* output, std::size_t room) noexcept {

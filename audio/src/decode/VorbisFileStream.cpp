@@ -40,7 +40,9 @@ std::unique_ptr<AudioStream> VorbisFileStream::open(const char* path) {
     }
 }
 
-VorbisFileStream::~VorbisFileStream() { ov_clear(m_file.get()); }
+VorbisFileStream::~VorbisFileStream() {
+    ov_clear(m_file.get());
+}
 
 std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frames) noexcept {
     if (m_changed) {
@@ -51,9 +53,8 @@ std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frame
     for (int holes = 0; holes < kMaxHoles; ++holes) {
         float** planes = nullptr;
         int link = 0;
-        const long got = ov_read_float(m_file.get(), &planes,
-                                       static_cast<int>(std::min<std::int64_t>(frames, 4096)),
-                                       &link);
+        const long got = ov_read_float(
+            m_file.get(), &planes, static_cast<int>(std::min<std::int64_t>(frames, 4096)), &link);
         if (got == OV_HOLE) {
             continue;
         }

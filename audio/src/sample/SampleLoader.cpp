@@ -36,9 +36,9 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
         }
         left -= got;
         for (std::size_t used = 0; used < static_cast<std::size_t>(got) && written < room;) {
-            const StreamResampler::Step step =
-                resampler.process(chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
-                                  out.data() + written * channels, room - written);
+            const StreamResampler::Step step = resampler.process(
+                chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
+                out.data() + written * channels, room - written);
             if (step.consumed == 0 && step.produced == 0) {
                 return false;
             }
@@ -47,8 +47,8 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
         }
     }
     for (std::size_t drained = 1; drained > 0 && written < room; written += drained) {
-        drained = resampler.process(nullptr, 0, out.data() + written * channels, room - written)
-                      .produced;
+        drained =
+            resampler.process(nullptr, 0, out.data() + written * channels, room - written).produced;
     }
     // Never larger than before: no reallocation, no second copy, unless the header
     // promised far more than came.
@@ -71,13 +71,12 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
     std::error_code error;
     if (info.cutShort || first < 0 || request.frameCount < 0 || first >= info.frames ||
         info.frames > kMaxSampleFloats / info.channels ||
-        info.frames / kMaxFramesPerByte > static_cast<std::int64_t>(
-                                               std::filesystem::file_size(request.path, error))) {
+        info.frames / kMaxFramesPerByte >
+            static_cast<std::int64_t>(std::filesystem::file_size(request.path, error))) {
         return nullptr;
     }
-    const std::int64_t end = request.frameCount == 0
-                                 ? info.frames
-                                 : std::min(info.frames, first + request.frameCount);
+    const std::int64_t end =
+        request.frameCount == 0 ? info.frames : std::min(info.frames, first + request.frameCount);
     if (first > 0 && !stream->seek(first)) {
         return nullptr;
     }

@@ -1,5 +1,5 @@
-// A song: a tracker module, a MIDI file or a streamed sampled audio file playing as one more source of the mixer, at
-// full level, looping until stopped.
+// A song: a tracker module, a MIDI file or a streamed sampled audio file playing as one more source
+// of the mixer, at full level, looping until stopped.
 //
 // Threads. open(), play(), stop(), setPaused(), isPlaying(), awaitRendered() and the
 // destructor are for application threads, also several at once. mixInto() is for the
@@ -34,8 +34,9 @@ class Song final : public StreamSource, private SongWorker::Task {
 public:
     // Opens a module file (anything libopenmpt plays), a Standard MIDI file (played
     // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed) or
-    // a sampled audio file (streamed from the file while it plays) to be rendered at mixRate Hz (8000..192000), stopped. Null when the file is not
-    // a song that can be played, or the rate is out of range; prints nothing.
+    // a sampled audio file (streamed from the file while it plays) to be rendered at mixRate Hz
+    // (8000..192000), stopped. Null when the file is not a song that can be played, or the rate is
+    // out of range; prints nothing.
     static std::unique_ptr<Song> open(const char* path, int mixRate) noexcept;
 
     ~Song() override;

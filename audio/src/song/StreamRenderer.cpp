@@ -113,7 +113,9 @@ bool StreamRenderer::wrapToLoopStart() noexcept {
     return true;
 }
 
-void StreamRenderer::end() noexcept { m_ended.store(true, std::memory_order_release); }
+void StreamRenderer::end() noexcept {
+    m_ended.store(true, std::memory_order_release);
+}
 
 void StreamRenderer::rewind() noexcept {
     m_loop = m_tagged;
