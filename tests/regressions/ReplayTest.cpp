@@ -59,6 +59,7 @@ TEST(FuzzFindings, SampleInputsPlaySafely) {
     for (const fs::path& file : filesIn(kFindings / "sample")) {
         SCOPED_TRACE(file.string());
         play(pelgra::fuzz::playAsSample, file); // aborts on a broken promise
+        play(pelgra::fuzz::playAsSong, file);   // a sound file is a streamed song too
     }
 }
 
@@ -75,6 +76,7 @@ TEST(FuzzSeeds, EverySeedLoadsAndPlays) {
     EXPECT_GE(samples.size(), 7u) << "every format but perhaps MP3 is writable";
     for (const std::string& file : samples) {
         EXPECT_TRUE(play(pelgra::fuzz::playAsSample, file)) << file;
+        EXPECT_TRUE(play(pelgra::fuzz::playAsSong, file)) << file;
     }
     const std::vector<std::string> songs = pelgra::gen::writeSongFiles(folder.path());
     ASSERT_EQ(songs.size(), 2u);
