@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "MidiFile.h"
+#include "decode/AudioStream.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>
@@ -45,23 +46,33 @@ std::string formatName(int format) {
     return info.name;
 }
 
+// What the audio library decodes the recording as, and libsndfile's fuller names for
+// its format and title where it reads the file too.
 std::optional<FileInfo> probeSample(const std::string& path) {
-    SF_INFO header{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
-    if (file == nullptr) {
+    const std::unique_ptr<audio::AudioStream> stream = audio::openAudioStream(path.c_str());
+    if (stream == nullptr) {
         return std::nullopt;
     }
+    const audio::StreamInfo& decoded = stream->info();
     FileInfo info;
-    info.kind = SoundKind::Sample;
-    info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
-                  formatName(header.format & SF_FORMAT_SUBMASK);
-    if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
-        info.title = title;
+    info.codec = decoded.codec;
+    info.format = decoded.codec;
+    info.channels = decoded.channels;
+    info.rate = decoded.sampleRate;
+    info.seconds = static_cast<double>(decoded.frames) / decoded.sampleRate;
+    info.kind = info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
+    if (decoded.loop) {
+        info.loop = std::make_pair(decoded.loop->start, decoded.loop->end);
     }
-    info.channels = header.channels;
-    info.rate = header.samplerate;
-    info.seconds = static_cast<double>(header.frames) / header.samplerate;
-    sf_close(file);
+    SF_INFO header{};
+    if (SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header)) {
+        info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
+                      formatName(header.format & SF_FORMAT_SUBMASK);
+        if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
+            info.title = title;
+        }
+        sf_close(file);
+    }
     return info;
 }
 
@@ -117,8 +128,15 @@ std::string describe(const std::string& path, const FileInfo& info) {
     std::snprintf(length, sizeof length, "%.3f s", info.seconds);
     std::ostringstream text;
     text << path << "\n";
-    text << "  kind:     " << (info.kind == SoundKind::Sample ? "sound effect" : "song") << "\n";
+    text << "  kind:     "
+         << (info.kind == SoundKind::Sample   ? "sound effect"
+             : info.kind == SoundKind::Stream ? "song, stream"
+                                              : "song")
+         << "\n";
     text << "  format:   " << info.format << "\n";
+    if (info.kind == SoundKind::Stream) {
+        text << "  codec:    " << info.codec << "\n";
+    }
     if (!info.title.empty()) {
         text << "  title:    " << info.title << "\n";
     }
@@ -130,6 +148,14 @@ std::string describe(const std::string& path, const FileInfo& info) {
     }
     text << "  length:   " << length << (info.kind == SoundKind::Sample ? "" : ", then loops")
          << "\n";
+    if (info.loop && info.rate) {
+        char loop[96];
+        std::snprintf(loop, sizeof loop, "%.3f s to %.3f s (frames %lld to %lld)",
+                      static_cast<double>(info.loop->first) / *info.rate,
+                      static_cast<double>(info.loop->second) / *info.rate, info.loop->first,
+                      info.loop->second);
+        text << "  loop:     " << loop << "\n";
+    }
     return text.str();
 }
 

@@ -16,6 +16,17 @@ class StatusLine;
 struct SoundFile {
     std::string path;
     bool loop = false; // for effects
+    bool song = false; // loaded as a song (module, MIDI or streamed recording), not an effect
+};
+
+// Where a streamed song is in its file, in seconds: one pass to loopEnd, then repeats of
+// [loopStart, loopEnd).
+struct TrackTimes {
+    double length = 0.0;
+    double loopStart = 0.0;
+    double loopEnd = 0.0;
+
+    double positionAt(double played) const;
 };
 
 struct Cue {
@@ -26,8 +37,9 @@ struct Cue {
 struct Programme {
     std::string title;
     std::vector<SoundFile> sounds;
-    std::vector<Cue> cues;         // in time order
-    std::optional<double> seconds; // how long it plays; unset: until stopped
+    std::vector<Cue> cues;           // in time order
+    std::optional<double> seconds;   // how long it plays; unset: until stopped
+    std::optional<TrackTimes> track; // set when it is one streamed song
 };
 
 enum class Ending {

@@ -4,17 +4,17 @@
 
 namespace pelgra::play {
 
-Sound::Sound(const std::string& path, bool loop) : m_path(path) {
-    // The engine knows best what it can play as music; whatever it refuses as a song is
-    // tried as a sample.
-    m_song.emplace();
-    if (m_song->LoadFromFile(m_path.data())) {
+Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
+    if (song) {
+        m_song.emplace();
+        if (!m_song->LoadFromFile(m_path.data())) {
+            throw Failure(path + ": the engine cannot play it as a song");
+        }
         return;
     }
-    m_song.reset();
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
-        throw Failure(path + ": the engine can play it neither as a song nor as an effect");
+        throw Failure(path + ": the engine cannot play it as an effect");
     }
 }
 

@@ -1,5 +1,4 @@
-// One file loaded into the engine: as a song when the engine takes it as one, otherwise
-// as a sound effect.
+// One file loaded into the engine, as a song or as a sound effect.
 #ifndef PELGRA_PLAY_SOUND_H
 #define PELGRA_PLAY_SOUND_H
 
@@ -12,9 +11,9 @@ namespace pelgra::play {
 
 class Sound {
 public:
-    // Throws Failure when the engine takes the file neither as a song nor as an effect.
+    // Throws Failure when the engine does not take the file as what it is asked to be.
     // loop: loop it, when it is an effect (songs always loop).
-    Sound(const std::string& path, bool loop);
+    Sound(const std::string& path, bool loop, bool song);
 
     bool isSong() const { return m_song.has_value(); }
 

@@ -10,6 +10,14 @@ namespace {
 constexpr int kMeterWidth = 12;
 constexpr double kMeterFloorDb = -60.0;
 
+std::string clockOf(double seconds) {
+    const auto tenths = static_cast<long>(seconds * 10.0);
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%02ld:%02ld.%ld", tenths / 600, tenths / 10 % 60,
+                  tenths % 10);
+    return clock;
+}
+
 } // namespace
 
 std::string levelBar(float peak, int width) {
@@ -23,11 +31,11 @@ std::string levelBar(float peak, int width) {
 }
 
 std::string formatStatus(const Status& status) {
-    const auto tenths = static_cast<long>(status.seconds * 10.0);
-    char clock[32];
-    std::snprintf(clock, sizeof clock, "%02ld:%02ld.%ld", tenths / 600, tenths / 10 % 60,
-                  tenths % 10);
-    std::string line = std::string(clock) + "  " + status.title + "  voices " +
+    std::string clock = clockOf(status.seconds);
+    if (status.length) {
+        clock += "/" + clockOf(*status.length);
+    }
+    std::string line = clock + "  " + status.title + "  voices " +
                        std::to_string(status.voicesInUse) + "/" + std::to_string(status.voices) +
                        "  L[" + levelBar(status.peakLeft, kMeterWidth) + "] R[" +
                        levelBar(status.peakRight, kMeterWidth) + "]";

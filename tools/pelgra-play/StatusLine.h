@@ -4,22 +4,24 @@
 #define PELGRA_PLAY_STATUS_LINE_H
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace pelgra::play {
 
 struct Status {
-    double seconds = 0.0; // time played, pauses not counted
+    double seconds = 0.0; // time played, pauses not counted; a streamed song's position
     std::string title;    // what is playing
     int voicesInUse = 0;
     int voices = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     bool paused = false;
+    std::optional<double> length; // a streamed song's
 };
 
 // "00:03.2  laser.wav  voices 2/32  L[=======   ] R[======    ]", with "  paused" added
-// while paused.
+// while paused; a streamed song's clock reads "01:02.3/03:00.0".
 std::string formatStatus(const Status& status);
 
 // A peak level 0..1 as a bar of width characters on a decibel scale, -60 dBFS empty.
