@@ -45,7 +45,7 @@ public:
     virtual bool seek(std::int64_t frame) noexcept = 0;
 
 protected:
-    explicit AudioStream(StreamInfo info) : m_info(info) {}
+    explicit AudioStream(const StreamInfo& info) : m_info(info) {}
     virtual std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept = 0;
 
 private:
