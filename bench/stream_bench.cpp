@@ -72,6 +72,20 @@ void print(const char* who, const Figures& figures) {
                 figures.cpuPerSongSecondMs);
 }
 
+// From a song just loaded and started at `start`: the memory then, the time until
+// `heard()` first holds, the CPU of kPlaySeconds of play and the memory after it.
+template <typename Heard> void listen(Figures& figures, Clock::time_point start, Heard heard) {
+    figures.afterLoadKb = residentKilobytes("VmRSS");
+    while (!heard() && millisecondsSince(start) < 5000.0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    figures.firstFrameMs = millisecondsSince(start);
+    const double cpuBefore = processCpuSeconds();
+    std::this_thread::sleep_for(std::chrono::seconds(kPlaySeconds));
+    figures.cpuPerSongSecondMs = (processCpuSeconds() - cpuBefore) * 1000.0 / kPlaySeconds;
+    figures.afterPlayKb = residentKilobytes("VmRSS");
+}
+
 // The library with its real-time output thread (the null output: mixed, not heard).
 int pelgraSong(const char* track) {
     PelgraAudio_SetOutput("null");
@@ -85,17 +99,11 @@ int pelgraSong(const char* track) {
     if (song == nullptr || FMUSIC_PlaySong(song) != 1) {
         return 1;
     }
-    figures.afterLoadKb = residentKilobytes("VmRSS");
-    PelgraAudioStats stats{};
-    do {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    listen(figures, start, [] {
+        PelgraAudioStats stats{};
         PelgraAudio_GetStats(&stats);
-    } while (stats.peakLeft == 0.0f && millisecondsSince(start) < 5000.0);
-    figures.firstFrameMs = millisecondsSince(start);
-    const double cpuBefore = processCpuSeconds();
-    std::this_thread::sleep_for(std::chrono::seconds(kPlaySeconds));
-    figures.cpuPerSongSecondMs = (processCpuSeconds() - cpuBefore) * 1000.0 / kPlaySeconds;
-    figures.afterPlayKb = residentKilobytes("VmRSS");
+        return stats.peakLeft != 0.0f;
+    });
     FMUSIC_FreeSong(song);
     FSOUND_Close();
     print("PelgraAudio song", figures);
@@ -128,15 +136,7 @@ int sdlMixerMusic(const char* track) {
     if (music == nullptr || Mix_PlayMusic(music, -1) != 0) {
         return 1;
     }
-    figures.afterLoadKb = residentKilobytes("VmRSS");
-    while (!g_heard.load() && millisecondsSince(start) < 5000.0) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    figures.firstFrameMs = millisecondsSince(start);
-    const double cpuBefore = processCpuSeconds();
-    std::this_thread::sleep_for(std::chrono::seconds(kPlaySeconds));
-    figures.cpuPerSongSecondMs = (processCpuSeconds() - cpuBefore) * 1000.0 / kPlaySeconds;
-    figures.afterPlayKb = residentKilobytes("VmRSS");
+    listen(figures, start, [] { return g_heard.load(); });
     Mix_FreeMusic(music);
     Mix_CloseAudio();
     SDL_Quit();
