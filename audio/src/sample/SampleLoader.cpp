@@ -19,13 +19,20 @@ constexpr std::int64_t kMaxFramesPerByte = 4096;
 constexpr std::size_t kSlackFrames = 64;
 
 // Decodes and resamples `frames` frames from where the stream stands straight into
-// `out`, whose size is the most it may take; shortens `out` to what was written.
+// `out`, whose reserved capacity is the most it may take. `out` grows as frames come,
+// within that capacity: no reallocation, no second copy, and a header that promises
+// more than comes costs address space, not memory.
 bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t frames,
                 std::vector<float>& out) {
     const auto channels = static_cast<std::size_t>(stream.info().channels);
-    const std::size_t room = out.size() / channels;
-    std::vector<float> chunk(static_cast<std::size_t>(kReadFrames) * channels);
+    const std::size_t room = out.capacity() / channels;
     std::size_t written = 0;
+    // Returns the frames free after growing `out` by about `wanted` frames.
+    const auto grow = [&](std::size_t wanted) {
+        out.resize(std::min(room, written + wanted) * channels);
+        return out.size() / channels - written;
+    };
+    std::vector<float> chunk(static_cast<std::size_t>(kReadFrames) * channels);
     for (std::int64_t left = frames; left > 0;) {
         const std::int64_t got = stream.read(chunk.data(), std::min(left, kReadFrames));
         if (got < 0) {
@@ -35,10 +42,12 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
             break;
         }
         left -= got;
-        for (std::size_t used = 0; used < static_cast<std::size_t>(got) && written < room;) {
+        for (auto used = std::size_t{0}; used < static_cast<std::size_t>(got) && written < room;) {
+            const std::size_t free = grow(
+                resampler.outputFramesFor(static_cast<std::size_t>(got) - used) + kSlackFrames);
             const StreamResampler::Step step = resampler.process(
                 chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
-                out.data() + written * channels, room - written);
+                out.data() + written * channels, free);
             if (step.consumed == 0 && step.produced == 0) {
                 return false;
             }
@@ -47,12 +56,11 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
         }
     }
     for (std::size_t drained = 1; drained > 0 && written < room; written += drained) {
-        drained =
-            resampler.process(nullptr, 0, out.data() + written * channels, room - written).produced;
+        const std::size_t free = grow(kSlackFrames);
+        drained = resampler.process(nullptr, 0, out.data() + written * channels, free).produced;
     }
-    // Never larger than before: no reallocation, no second copy, unless the header
-    // promised far more than came.
     out.resize(written * channels);
+    // A header that promised far more than came leaves most of the capacity unused.
     if (out.size() < out.capacity() / 4 * 3) {
         out.shrink_to_fit();
     }
@@ -91,7 +99,7 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
         return nullptr;
     }
     auto sample = std::make_unique<Sample>();
-    sample->data.resize(outputFrames * static_cast<std::size_t>(info.channels));
+    sample->data.reserve(outputFrames * static_cast<std::size_t>(info.channels));
     if (!decodeInto(*stream, *resampler, end - first, sample->data)) {
         return nullptr;
     }
