@@ -8,13 +8,8 @@
 
 namespace pelgra::audio {
 
-namespace {
-// Pauses, resumes and stops fade over this long.
-constexpr int kFadeMillis = 4;
-} // namespace
-
 Mixer::Mixer(int mixRate, int voices)
-    : m_mixRate(mixRate), m_fadeFrames(std::max(1, mixRate * kFadeMillis / 1000)), m_book(voices),
+    : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
     for (auto& source : m_sources) {
@@ -116,13 +111,7 @@ void Mixer::detachSource(int slot) {
 }
 
 MixStatsSnapshot Mixer::stats() const {
-    MixStatsSnapshot snapshot = m_stats.snapshot();
-    for (const auto& source : m_sources) {
-        if (source.load(std::memory_order_relaxed) != nullptr) {
-            ++snapshot.sourcesAttached;
-        }
-    }
-    return snapshot;
+    return m_stats.snapshot();
 }
 
 // ---- Audio side --------------------------------------------------------------------
@@ -160,7 +149,7 @@ void Mixer::awaitSources(int frames) noexcept {
     }
 }
 
-void Mixer::applyCommands() {
+void Mixer::applyCommands() noexcept {
     Command command;
     while (m_commands.pop(command)) {
         apply(command);
@@ -169,7 +158,7 @@ void Mixer::applyCommands() {
     m_commandsApplied.store(m_commandsPopped, std::memory_order_release);
 }
 
-void Mixer::apply(const Command& command) {
+void Mixer::apply(const Command& command) noexcept {
     switch (command.type) {
     case Command::Type::Play:
         startVoice(command.voice, *command.sample, command.playId);
@@ -194,7 +183,7 @@ void Mixer::apply(const Command& command) {
     }
 }
 
-void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) {
+void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept {
     releaseVoice(voice);
     if (sample.retired.load(std::memory_order_acquire)) {
         return;
@@ -204,7 +193,7 @@ void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) {
     m_voices[static_cast<std::size_t>(voice)].start(sample, playId);
 }
 
-void Mixer::releaseVoice(int voice) {
+void Mixer::releaseVoice(int voice) noexcept {
     Voice& entry = m_voices[static_cast<std::size_t>(voice)];
     const Sample* sample = entry.sample();
     if (sample == nullptr) {
@@ -217,7 +206,7 @@ void Mixer::releaseVoice(int voice) {
                                 std::memory_order_release);
 }
 
-void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) {
+void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
     std::fill(accumulator, accumulator + 2 * frames, 0.0f);
 

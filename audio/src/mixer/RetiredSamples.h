@@ -21,7 +21,6 @@ public:
     void retire(Mixer& mixer, std::unique_ptr<Sample> sample);
     // Frees every kept sample that the mixer has released.
     void collect(const Mixer& mixer);
-    std::size_t size() const { return m_samples.size(); }
 
 private:
     struct Retired {

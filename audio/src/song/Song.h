@@ -18,6 +18,7 @@
 #ifndef PELGRA_AUDIO_SONG_H
 #define PELGRA_AUDIO_SONG_H
 
+#include "mixer/GainRamp.h"
 #include "mixer/StreamSource.h"
 #include "song/SongWorker.h"
 
@@ -81,6 +82,10 @@ private:
     // fading towards `audible`; stops early when faded out. Returns the frames mixed.
     int mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
                   bool audible) noexcept;
+    // Turns the fade towards full level or silence, if it is not heading there already.
+    void aimFade(bool audible) noexcept;
+    // Silent and staying so: nothing of the song is heard.
+    bool faded() const noexcept;
     std::uint64_t freshFramesAhead() const noexcept;
 
     const int m_rampFrames;
@@ -105,7 +110,7 @@ private:
 
     std::uint32_t m_renderedEpoch = 0; // worker only
     std::uint32_t m_heardEpoch = 0;    // audio thread only: the epoch being mixed
-    int m_ramp = 0;                    // audio thread only: fade position, 0..m_rampFrames
+    GainRamp m_fade;                   // audio thread only: silent until the first play()
 };
 
 } // namespace pelgra::audio

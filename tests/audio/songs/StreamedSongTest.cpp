@@ -244,9 +244,7 @@ TEST(StreamedSong, AFileThatFailsWhilePlayingEndsTheSongCleanly) {
     // A WAV file cut short loops what it holds; an Ogg file cut short, whose length
     // is lost with its last page, is refused.
     const auto halfOf = [&](const std::string& path, const std::string& name) {
-        std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
-        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-        EXPECT_EQ(std::fread(bytes.data(), 1, bytes.size(), file.get()), bytes.size());
+        std::vector<std::uint8_t> bytes = testsupport::readBytes(path);
         bytes.resize(bytes.size() / 2);
         return files.write(name, bytes);
     };
