@@ -15,7 +15,8 @@ class StreamResampler {
 public:
     // Null when libsoxr refuses the rates or is not part of the build.
     static std::unique_ptr<StreamResampler> create(int channels, int inputRate, int outputRate);
-    ~StreamResampler();
+    // Out of line: only the build with libsoxr has anything to free.
+    ~StreamResampler(); // NOLINT(performance-trivially-destructible)
     StreamResampler(const StreamResampler&) = delete;
     StreamResampler& operator=(const StreamResampler&) = delete;
 

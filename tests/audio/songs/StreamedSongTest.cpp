@@ -49,7 +49,7 @@ std::vector<float> threeTones(int rate) {
 
 std::string writeFloatWav(const SongFiles& files, const std::string& name,
                           const std::vector<float>& frames, int channels, int rate) {
-    const std::string path = files.directory() + "/" + name;
+    std::string path = files.directory() + "/" + name;
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
@@ -64,7 +64,7 @@ std::string writeFloatWav(const SongFiles& files, const std::string& name,
 
 // Encodes a WAV file as Ogg Vorbis with the given comments ("KEY=value"), through sox.
 std::string toOgg(const std::string& wav, const std::vector<std::string>& comments) {
-    const std::string ogg = wav + ".ogg";
+    std::string ogg = wav + ".ogg";
     std::string command = "sox -V1 '" + wav + "'";
     for (const std::string& comment : comments) {
         command += " --add-comment '" + comment + "'";
@@ -261,6 +261,7 @@ TEST(StreamedSong, AFileThatFailsWhilePlayingEndsTheSongCleanly) {
 TEST(LoopTags, NameALoopOnlyWhenItLiesInTheFile) {
     const auto loop = [](std::vector<std::string> tags, std::int64_t frames = 1000) {
         std::vector<char*> comments;
+        comments.reserve(tags.size());
         for (std::string& tag : tags) {
             comments.push_back(tag.data());
         }
