@@ -2,12 +2,14 @@
 
 #include "Errors.h"
 #include "MidiFile.h"
+#include "Sound.h"
 #include "decode/AudioStream.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -47,32 +49,43 @@ std::string formatName(int format) {
 }
 
 // What the audio library decodes the recording as, and libsndfile's fuller names for
-// its format and title where it reads the file too.
+// its format and title where it reads the file too. A recording the audio library
+// refuses is still described from libsndfile's header: the engine's verdict then says
+// why it cannot be played.
 std::optional<FileInfo> probeSample(const std::string& path) {
     const std::unique_ptr<audio::AudioStream> stream = audio::openAudioStream(path.c_str());
-    if (stream == nullptr) {
-        return std::nullopt;
-    }
-    const audio::StreamInfo& decoded = stream->info();
     FileInfo info;
-    info.codec = decoded.codec;
-    info.format = decoded.codec;
-    info.channels = decoded.channels;
-    info.rate = decoded.sampleRate;
-    info.seconds = static_cast<double>(decoded.frames) / decoded.sampleRate;
-    info.kind = info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
-    if (decoded.loop) {
-        info.loop = std::make_pair(decoded.loop->start, decoded.loop->end);
+    if (stream != nullptr) {
+        const audio::StreamInfo& decoded = stream->info();
+        info.codec = decoded.codec;
+        info.format = decoded.codec;
+        info.channels = decoded.channels;
+        info.rate = decoded.sampleRate;
+        info.seconds = static_cast<double>(decoded.frames) / decoded.sampleRate;
+        info.kind = *info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
+        if (decoded.loop) {
+            info.loop = std::make_pair(decoded.loop->start, decoded.loop->end);
+        }
     }
     SF_INFO header{};
-    if (SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header)) {
-        info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
-                      formatName(header.format & SF_FORMAT_SUBMASK);
-        if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
-            info.title = title;
-        }
-        sf_close(file);
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
+    if (file == nullptr) {
+        return stream != nullptr ? std::optional<FileInfo>(info) : std::nullopt;
     }
+    info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
+                  formatName(header.format & SF_FORMAT_SUBMASK);
+    if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
+        info.title = title;
+    }
+    if (stream == nullptr) {
+        info.channels = header.channels;
+        info.rate = header.samplerate;
+        // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.
+        if (header.frames > 0 && header.frames < SF_COUNT_MAX && header.samplerate > 0) {
+            info.seconds = static_cast<double>(header.frames) / header.samplerate;
+        }
+    }
+    sf_close(file);
     return info;
 }
 
@@ -85,7 +98,10 @@ std::optional<FileInfo> probeModule(const std::string& bytes) {
         info.format = module.get_metadata("type_long") + " (" + module.get_metadata("type") + ")";
         info.title = module.get_metadata("title");
         info.channels = module.get_num_channels();
-        info.seconds = module.get_duration_seconds();
+        const double seconds = module.get_duration_seconds();
+        if (std::isfinite(seconds) && seconds >= 0.0) {
+            info.seconds = seconds;
+        }
         return info;
     } catch (const openmpt::exception&) {
         return std::nullopt;
@@ -123,16 +139,35 @@ FileInfo probeFile(const std::string& path) {
     throw Failure(path + ": not a sound or song the player knows");
 }
 
+FileInfo probeFileWithEngine(const std::string& path) {
+    FileInfo info = probeFile(path);
+    try {
+        const Sound sound(path, false, info.kind != SoundKind::Sample);
+        if (!sound.isSong()) {
+            info.kind = SoundKind::Sample;
+        }
+    } catch (const Refused& refused) {
+        info.refusal = refused.reason();
+    }
+    return info;
+}
+
 std::string describe(const std::string& path, const FileInfo& info) {
-    char length[64];
-    std::snprintf(length, sizeof length, "%.3f s", info.seconds);
+    char length[64] = "unknown";
+    if (info.seconds) {
+        std::snprintf(length, sizeof length, "%.3f s", *info.seconds);
+    }
     std::ostringstream text;
     text << path << "\n";
-    text << "  kind:     "
-         << (info.kind == SoundKind::Sample   ? "sound effect"
-             : info.kind == SoundKind::Stream ? "song, stream"
-                                              : "song")
-         << "\n";
+    if (info.refusal) {
+        text << "  kind:     none: the engine cannot play it: " << *info.refusal << "\n";
+    } else {
+        text << "  kind:     "
+             << (info.kind == SoundKind::Sample   ? "sound effect"
+                 : info.kind == SoundKind::Stream ? "song, stream"
+                                                  : "song")
+             << "\n";
+    }
     text << "  format:   " << info.format << "\n";
     if (info.kind == SoundKind::Stream) {
         text << "  codec:    " << info.codec << "\n";
@@ -146,8 +181,8 @@ std::string describe(const std::string& path, const FileInfo& info) {
     } else {
         text << "  rate:     none of its own (plays at the mixing rate)\n";
     }
-    text << "  length:   " << length << (info.kind == SoundKind::Sample ? "" : ", then loops")
-         << "\n";
+    const bool loops = info.kind != SoundKind::Sample && !info.refusal && info.seconds;
+    text << "  length:   " << length << (loops ? ", then loops" : "") << "\n";
     if (info.loop && info.rate) {
         char loop[96];
         std::snprintf(loop, sizeof loop, "%.3f s to %.3f s (frames %lld to %lld)",

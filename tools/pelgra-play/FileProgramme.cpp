@@ -9,19 +9,22 @@ namespace pelgra::play {
 Programme programmeForFile(const std::string& path, const Options& options) {
     const FileInfo info = probeFile(path);
     Programme programme;
-    programme.title = std::filesystem::path(path).filename().string();
+    programme.title =
+        info.title.empty() ? std::filesystem::path(path).filename().string() : info.title;
+    programme.length = info.seconds;
     const bool isEffect = info.kind == SoundKind::Sample;
     programme.sounds.push_back({path, options.loop, !isEffect});
     programme.cues.push_back({0.0, 0});
-    if (info.kind == SoundKind::Stream && info.rate) {
+    if (info.kind == SoundKind::Stream && info.rate && info.seconds) {
         const double rate = *info.rate;
-        programme.track = TrackTimes{info.seconds, info.loop ? info.loop->first / rate : 0.0,
-                                     info.loop ? info.loop->second / rate : info.seconds};
+        programme.track = TrackTimes{info.loop ? info.loop->first / rate : 0.0,
+                                     info.loop ? info.loop->second / rate : *info.seconds};
     }
     if (options.seconds) {
         programme.seconds = options.seconds;
+        programme.cut = true;
     } else if ((isEffect && !options.loop) || (!isEffect && options.render)) {
-        programme.seconds = info.seconds;
+        programme.seconds = info.seconds; // unknown only for files the engine refuses
     }
     return programme;
 }

@@ -22,7 +22,6 @@ struct SoundFile {
 // Where a streamed song is in its file, in seconds: one pass to loopEnd, then repeats of
 // [loopStart, loopEnd).
 struct TrackTimes {
-    double length = 0.0;
     double loopStart = 0.0;
     double loopEnd = 0.0;
 
@@ -37,13 +36,17 @@ struct Cue {
 struct Programme {
     std::string title;
     std::vector<SoundFile> sounds;
-    std::vector<Cue> cues;           // in time order
-    std::optional<double> seconds;   // how long it plays; unset: until stopped
+    std::vector<Cue> cues;         // in time order
+    std::optional<double> seconds; // how long it plays; unset: until stopped
+    // At the end, stop what still sounds (a time limit), rather than let it ring out.
+    bool cut = false;
+    std::optional<double> length;    // the length to show: one pass of the sound
     std::optional<TrackTimes> track; // set when it is one streamed song
 };
 
 enum class Ending {
     Finished, // it played for as long as it lasts
+    Skipped,  // the listener went on to the next one
     Stopped,  // the listener stopped it
 };
 

@@ -1,20 +1,32 @@
 #include "Sound.h"
 
-#include "Errors.h"
+#include "PelgraAudio.h"
 
 namespace pelgra::play {
 
+namespace {
+
+// A file refused as a song only for not being one says more as an effect; anything
+// else (no SoundFont, a damaged MIDI file, a missing file) is the song's own reason.
+int refusalReason(int asSong, int asEffect) {
+    return asSong == FMOD_ERR_FILE_FORMAT ? asEffect : asSong;
+}
+
+} // namespace
+
 Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
+    int asSong = FMOD_ERR_FILE_FORMAT;
     if (song) {
         m_song.emplace();
-        if (!m_song->LoadFromFile(m_path.data())) {
-            throw Failure(path + ": the engine cannot play it as a song");
+        if (m_song->LoadFromFile(m_path.data())) {
+            return;
         }
-        return;
+        asSong = FSOUND_GetError();
+        m_song.reset();
     }
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
-        throw Failure(path + ": the engine cannot play it as an effect");
+        throw Refused(path, PelgraAudio_GetErrorString(refusalReason(asSong, FSOUND_GetError())));
     }
 }
 

@@ -10,6 +10,7 @@ namespace {
 constexpr int kMeterWidth = 12;
 constexpr double kMeterFloorDb = -60.0;
 
+// "mm:ss.t"; minutes go on past 59.
 std::string clockOf(double seconds) {
     const auto tenths = static_cast<long>(seconds * 10.0);
     char clock[32];
@@ -31,14 +32,13 @@ std::string levelBar(float peak, int width) {
 }
 
 std::string formatStatus(const Status& status) {
-    std::string clock = clockOf(status.seconds);
+    std::string line = clockOf(status.seconds);
     if (status.length) {
-        clock += "/" + clockOf(*status.length);
+        line += " / " + clockOf(*status.length);
     }
-    std::string line = clock + "  " + status.title + "  voices " +
-                       std::to_string(status.voicesInUse) + "/" + std::to_string(status.voices) +
-                       "  L[" + levelBar(status.peakLeft, kMeterWidth) + "] R[" +
-                       levelBar(status.peakRight, kMeterWidth) + "]";
+    line += "  " + status.title + "  voices " + std::to_string(status.voicesInUse) + "/" +
+            std::to_string(status.voices) + "  L[" + levelBar(status.peakLeft, kMeterWidth) +
+            "] R[" + levelBar(status.peakRight, kMeterWidth) + "]";
     if (status.paused) {
         line += "  paused";
     }
@@ -58,11 +58,13 @@ void StatusLine::show(const Status& status) {
         m_lineOpen = true;
     } else {
         const long second = static_cast<long>(status.seconds);
-        if (second == m_lastSecond && status.paused == m_lastPaused) {
+        if (second == m_lastSecond && status.paused == m_lastPaused &&
+            status.title == m_lastTitle) {
             return;
         }
         m_lastSecond = second;
         m_lastPaused = status.paused;
+        m_lastTitle = status.title;
         std::fprintf(m_out, "%s\n", formatStatus(status).c_str());
     }
     std::fflush(m_out);

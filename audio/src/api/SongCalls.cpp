@@ -9,6 +9,7 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
+            noteFailure(FMOD_ERR_INVALID_HANDLE);
             return false;
         }
         act(*loaded->song);
@@ -32,11 +33,20 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
     }
     return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
         // Closed, and perhaps started again, while loading: the song belongs to no one.
-        if (session.serial != running->second || session.songs.full()) {
+        if (session.serial != running->second) {
+            noteFailure(FMOD_ERR_UNINITIALIZED);
+            return 0;
+        }
+        if (session.songs.full()) {
+            noteFailure(FMOD_ERR_LIMIT);
             return 0;
         }
         loaded->slot = session.mixer.attachSource(*loaded->song);
-        return loaded->slot >= 0 ? session.songs.insert(std::move(loaded)) : 0;
+        if (loaded->slot < 0) {
+            noteFailure(FMOD_ERR_LIMIT);
+            return 0;
+        }
+        return session.songs.insert(std::move(loaded));
     });
 }
 

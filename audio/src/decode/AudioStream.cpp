@@ -1,6 +1,7 @@
 #include "decode/AudioStream.h"
 
 #include "decode/OggProbe.h"
+#include "failure/FailureReason.h"
 #if defined(PELGRA_AUDIO_HAVE_OPUSFILE)
 #include "decode/OpusFileStream.h"
 #endif
@@ -34,8 +35,16 @@ void makeMixable(float* values, std::size_t count) noexcept {
 }
 
 bool playable(const StreamInfo& info) {
-    return info.channels >= 1 && info.channels <= 2 && info.sampleRate >= kMinFileRate &&
-           info.sampleRate <= kMaxFileRate && info.frames > 0;
+    if (info.channels > 2) {
+        noteFailure(FMOD_ERR_TOO_MANY_CHANNELS);
+        return false;
+    }
+    if (info.channels < 1 || info.sampleRate < kMinFileRate || info.sampleRate > kMaxFileRate ||
+        info.frames <= 0) {
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return false;
+    }
+    return true;
 }
 
 // Ogg Vorbis and Opus go to their own libraries where the build has them: libsndfile
@@ -44,6 +53,7 @@ std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
     [[maybe_unused]] const OggCodec ogg = probeOgg(path);
 #if defined(PELGRA_AUDIO_HAVE_VORBISFILE) && defined(PELGRA_AUDIO_HAVE_OPUSFILE)
     if (ogg == OggCodec::Other) {
+        noteFailure(FMOD_ERR_FILE_FORMAT);
         return nullptr;
     }
 #endif
@@ -60,6 +70,7 @@ std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
 #if defined(PELGRA_AUDIO_HAVE_SNDFILE)
     return SndfileStream::open(path);
 #else
+    noteFailure(FMOD_ERR_FILE_FORMAT);
     return nullptr;
 #endif
 }
@@ -78,12 +89,17 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
 }
 
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
-    if (path == nullptr || *path == '\0') {
+    if (path == nullptr) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
         return nullptr;
     }
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) ||
-        std::filesystem::file_size(path, error) == 0 || error) {
+    if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
+        noteFailure(FMOD_ERR_FILE_NOTFOUND);
+        return nullptr;
+    }
+    if (std::filesystem::file_size(path, error) == 0 || error) {
+        noteFailure(FMOD_ERR_FILE_BAD);
         return nullptr;
     }
     try {
@@ -93,6 +109,7 @@ std::unique_ptr<AudioStream> openAudioStream(const char* path) {
         }
         return stream;
     } catch (...) {
+        noteFailure(FMOD_ERR_MEMORY);
         return nullptr;
     }
 }

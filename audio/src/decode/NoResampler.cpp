@@ -1,10 +1,12 @@
 // Built in place of the resampler where libsoxr is missing: nothing can be brought to
 // the mixing rate, so every sample load and streamed song fails cleanly.
 #include "decode/StreamResampler.h"
+#include "failure/FailureReason.h"
 
 namespace pelgra::audio {
 
 std::unique_ptr<StreamResampler> StreamResampler::create(int, int, int) {
+    noteFailure(FMOD_ERR_FILE_FORMAT);
     return nullptr;
 }
 

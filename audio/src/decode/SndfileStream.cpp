@@ -1,5 +1,7 @@
 #include "decode/SndfileStream.h"
 
+#include "failure/FailureReason.h"
+
 #include <array>
 #include <cstring>
 #include <mutex>
@@ -23,11 +25,19 @@ bool dataChunkCutShort(SNDFILE* file) {
 }
 
 // libsndfile writes why a file failed to open into one global buffer, with no lock of
-// its own: opens go one at a time. Decoding, the long part, runs on in parallel.
+// its own: opens go one at a time, and a failure's reason is read before the next.
+// Decoding, the long part, runs on in parallel.
 SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
     static std::mutex opening;
     std::lock_guard lock(opening);
-    return sf_open(path, SFM_READ, &info);
+    SNDFILE* file = sf_open(path, SFM_READ, &info);
+    if (file == nullptr) {
+        const int reason = sf_error(nullptr);
+        noteFailure(reason == SF_ERR_UNRECOGNISED_FORMAT || reason == SF_ERR_UNSUPPORTED_ENCODING
+                        ? FMOD_ERR_FILE_FORMAT
+                        : FMOD_ERR_FILE_BAD);
+    }
+    return file;
 }
 
 const char* codecName(int format) {

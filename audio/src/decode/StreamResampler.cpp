@@ -1,5 +1,7 @@
 #include "decode/StreamResampler.h"
 
+#include "failure/FailureReason.h"
+
 #include <soxr.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@ namespace pelgra::audio {
 std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int inputRate,
                                                          int outputRate) {
     if (channels < 1 || inputRate <= 0 || outputRate <= 0) {
+        noteFailure(FMOD_ERR_INTERNAL);
         return nullptr;
     }
     soxr_t resampler = nullptr;
@@ -22,6 +25,7 @@ std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int input
                                 &quality, &runtime);
         if (error != nullptr || resampler == nullptr) {
             soxr_delete(resampler);
+            noteFailure(FMOD_ERR_INTERNAL);
             return nullptr;
         }
     }

@@ -1,5 +1,6 @@
 #include "mixer/Mixer.h"
 
+#include "failure/FailureReason.h"
 #include "mixer/MixKernels.h"
 #include "sample/Sample.h"
 
@@ -11,7 +12,8 @@ namespace pelgra::audio {
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)),
-      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
+      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
+      m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
     }
@@ -19,8 +21,20 @@ Mixer::Mixer(int mixRate, int voices)
 
 // ---- Application side ----------------------------------------------------------------
 
+bool Mixer::validVoice(int voice) const {
+    if (voice >= 0 && voice < voices()) {
+        return true;
+    }
+    noteFailure(FMOD_ERR_INVALID_PARAM);
+    return false;
+}
+
 bool Mixer::send(const Command& command) {
-    return m_commands.push(command);
+    if (m_commands.push(command)) {
+        return true;
+    }
+    noteFailure(FMOD_ERR_BUSY);
+    return false;
 }
 
 int Mixer::play(int voice, const Sample& sample) {
@@ -121,6 +135,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
+    m_outputStage.beginCallback();
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     for (int done = 0; done < frames; done += kBlockFrames) {
@@ -136,6 +151,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     }
 
     m_stats.recordVoicesInUse(m_voicesInUse);
+    m_stats.recordLowestGain(m_outputStage.takeLowestGain());
     m_mixEpoch.fetch_add(1, std::memory_order_release);
     m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
 }
@@ -234,12 +250,31 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
         static_cast<int>(std::count_if(m_voices.begin(), m_voices.end(), [](const Voice& voice) {
             return voice.sample() != nullptr;
         }));
+    mixSources(accumulator, frames);
+    m_outputStage.finish(accumulator, out, frames, peakLeft, peakRight);
+}
+
+void Mixer::mixSources(float* accumulator, int frames) noexcept {
+    float* music = m_musicAccumulator.data();
+    bool anySource = false;
     for (auto& slot : m_sources) {
         if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
-            source->mixInto(accumulator, frames);
+            if (!anySource) {
+                std::fill(music, music + 2 * frames, 0.0f);
+                anySource = true;
+            }
+            source->mixInto(music, frames);
         }
     }
-    clipToOutput(accumulator, out, frames, peakLeft, peakRight);
+    // Like the master gain, a change of the music gain glides over one block, unless no
+    // source was mixed before: a song attached after the change starts at the new gain.
+    const float target = m_musicGain.load(std::memory_order_relaxed);
+    const float from = m_sourcesMixed ? m_appliedMusicGain : target;
+    m_appliedMusicGain = target;
+    m_sourcesMixed = anySource;
+    if (anySource) {
+        mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
+    }
 }
 
 } // namespace pelgra::audio
