@@ -97,6 +97,7 @@ fuzz: deps
 bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
+	build/bin/stream_bench
 	build/bin/limiter_bench
 
 clean:

@@ -117,6 +117,12 @@ bool playAsSong(const std::uint8_t* data, std::size_t size) {
     if (song != nullptr) {
         FMUSIC_PlaySong(song);
         renderAndCheck();
+        // A streamed song's file changes under it: cut to half, then played again from
+        // the start. Modules and MIDI, read whole at load, play on unchanged.
+        writeBytes(path, data, size / 2);
+        FMUSIC_StopSong(song);
+        FMUSIC_PlaySong(song);
+        renderAndCheck();
         FMUSIC_FreeSong(song);
     }
     if (stats().songsAlive != resident) {

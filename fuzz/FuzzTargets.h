@@ -17,7 +17,8 @@ namespace pelgra::fuzz {
 // Returns true when the bytes loaded as a sample.
 bool playAsSample(const std::uint8_t* data, std::size_t size);
 
-// Returns true when the bytes loaded as a song.
+// Returns true when the bytes loaded as a song. A streamed song's file is cut to half
+// while it plays.
 bool playAsSong(const std::uint8_t* data, std::size_t size);
 
 } // namespace pelgra::fuzz

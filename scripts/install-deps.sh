@@ -7,9 +7,12 @@ packages=(
     # toolchain
     build-essential cmake pkg-config binutils
     # the audio library: device, decoding, resampling, modules, MIDI
-    libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
+    libsdl2-dev libsndfile1-dev libvorbis-dev libopusfile-dev libsoxr-dev libopenmpt-dev
+    libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the benchmarks' peer: SDL_mixer's streamed music
+    libsdl2-mixer-dev
     # the Windows build and its tests
     g++-mingw-w64-x86-64 wine64
     # the Windows builds of the dependencies (from Debian's sources) and the shipped zip

@@ -134,7 +134,8 @@ TEST_F(SongCallsTest, FreeingAPlayingSongIsSafeAndItsHandleGoesStale) {
 TEST_F(SongCallsTest, NonSongsAndCallsOutsideARunAreRefused) {
     EXPECT_EQ(FMUSIC_LoadSong(nullptr), nullptr);
     EXPECT_EQ(FMUSIC_LoadSong(m_folder.path("missing.mod").c_str()), nullptr);
-    EXPECT_EQ(FMUSIC_LoadSong(m_folder.writeSine("tone.wav", {}).c_str()), nullptr);
+    EXPECT_EQ(FMUSIC_LoadSong(m_folder.writeBytes("text.mod", {'n', 'o', 't', 'e'}).c_str()),
+              nullptr);
 
     FMUSIC_MODULE* song = loadDemoSong();
     ASSERT_NE(song, nullptr);

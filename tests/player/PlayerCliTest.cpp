@@ -215,6 +215,24 @@ TEST_F(PlayerCli, InfoDescribesAnEffectWithoutPlayingIt) {
                           "  length:   0.500 s\n");
 }
 
+TEST_F(PlayerCli, LongRecordingsPlayAsStreamedSongs) {
+    constexpr int kRate = 8000;
+    std::vector<float> music(static_cast<std::size_t>(25 * kRate));
+    for (std::size_t i = 0; i < music.size(); ++i) {
+        music[i] = static_cast<float>(kToneLevel * std::sin(2 * M_PI * 440.0 * i / kRate));
+    }
+    pelgra::play::writeMonoWav((folder() / "music.wav").string(), kRate, music.data(),
+                               music.size());
+    const PlayerRun info = run("--info music.wav");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(contains(info.out, "  kind:     song, stream\n")) << info.out;
+    EXPECT_TRUE(contains(info.out, "  codec:    WAV\n")) << info.out;
+    EXPECT_TRUE(contains(info.out, "  length:   25.000 s, then loops\n")) << info.out;
+    // With the effects' master volume at 0 only a song is heard.
+    ASSERT_EQ(run("--render out.wav --volume 0 --seconds 1 music.wav").status, 0);
+    EXPECT_GT(wav("out.wav").peak(0), 0.01);
+}
+
 TEST_F(PlayerCli, InfoDescribesSongs) {
     const PlayerRun player = run("--info song.mod song.mid");
     ASSERT_EQ(player.status, 0) << player.err;

@@ -83,7 +83,10 @@ SoakFiles::SoakFiles() {
                   m_scratch.writeBytes("noise.mod", noise(5)),
                   m_scratch.writeBytes("header.mod", firstBytes(module, 600)),
                   m_scratch.writeBytes("track.mid", firstBytes(midi, midi.size() - 3)),
-                  m_goodSamples.front()};
+                  m_badSamples[3],  // a WAV header alone
+                  m_badSamples[7]}; // a WAV of too many channels
+    // Every sample file plays as a streamed song too.
+    m_goodSongs.insert(m_goodSongs.end(), m_goodSamples.begin(), m_goodSamples.end());
     m_badSampleNames = namesOf(m_badSamples);
     m_badSongNames = namesOf(m_badSongs);
 }

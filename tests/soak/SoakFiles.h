@@ -1,6 +1,6 @@
 // The files the soak test loads, written into a scratch folder: one of every sample and
-// song format the library plays, and the bad inputs it must refuse (a null name among
-// them).
+// song format the library plays (the sample files stream as songs too), and the bad inputs it must
+// refuse (a null name among them).
 #ifndef PELGRA_SOAK_FILES_H
 #define PELGRA_SOAK_FILES_H
 

@@ -82,7 +82,7 @@ Programme Demo::programme(std::optional<double> seconds) const {
     Programme programme;
     programme.title = "demo";
     for (std::size_t sound = 0; sound < kSoundCount; ++sound) {
-        programme.sounds.push_back({fileOf(m_folder, sound), false});
+        programme.sounds.push_back({fileOf(m_folder, sound), false, sound == kSong});
     }
     programme.cues.push_back({0.0, kSong});
     programme.cues.insert(programme.cues.end(), kEffectCues.begin(), kEffectCues.end());

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "MidiFile.h"
 #include "Sound.h"
+#include "decode/AudioStream.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>
@@ -47,24 +48,42 @@ std::string formatName(int format) {
     return info.name;
 }
 
+// What the audio library decodes the recording as, and libsndfile's fuller names for
+// its format and title where it reads the file too. A recording the audio library
+// refuses is still described from libsndfile's header: the engine's verdict then says
+// why it cannot be played.
 std::optional<FileInfo> probeSample(const std::string& path) {
+    const std::unique_ptr<audio::AudioStream> stream = audio::openAudioStream(path.c_str());
+    FileInfo info;
+    if (stream != nullptr) {
+        const audio::StreamInfo& decoded = stream->info();
+        info.codec = decoded.codec;
+        info.format = decoded.codec;
+        info.channels = decoded.channels;
+        info.rate = decoded.sampleRate;
+        info.seconds = static_cast<double>(decoded.frames) / decoded.sampleRate;
+        info.kind = *info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
+        if (decoded.loop) {
+            info.loop = std::make_pair(decoded.loop->start, decoded.loop->end);
+        }
+    }
     SF_INFO header{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
     if (file == nullptr) {
-        return std::nullopt;
+        return stream != nullptr ? std::optional<FileInfo>(info) : std::nullopt;
     }
-    FileInfo info;
-    info.kind = SoundKind::Sample;
     info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
                   formatName(header.format & SF_FORMAT_SUBMASK);
     if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
         info.title = title;
     }
-    info.channels = header.channels;
-    info.rate = header.samplerate;
-    // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.
-    if (header.frames > 0 && header.frames < SF_COUNT_MAX && header.samplerate > 0) {
-        info.seconds = static_cast<double>(header.frames) / header.samplerate;
+    if (stream == nullptr) {
+        info.channels = header.channels;
+        info.rate = header.samplerate;
+        // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.
+        if (header.frames > 0 && header.frames < SF_COUNT_MAX && header.samplerate > 0) {
+            info.seconds = static_cast<double>(header.frames) / header.samplerate;
+        }
     }
     sf_close(file);
     return info;
@@ -123,11 +142,9 @@ FileInfo probeFile(const std::string& path) {
 FileInfo probeFileWithEngine(const std::string& path) {
     FileInfo info = probeFile(path);
     try {
-        const Sound sound(path, false);
+        const Sound sound(path, false, info.kind != SoundKind::Sample);
         if (!sound.isSong()) {
             info.kind = SoundKind::Sample;
-        } else if (info.kind == SoundKind::Sample) {
-            info.kind = SoundKind::Module;
         }
     } catch (const Refused& refused) {
         info.refusal = refused.reason();
@@ -145,10 +162,16 @@ std::string describe(const std::string& path, const FileInfo& info) {
     if (info.refusal) {
         text << "  kind:     none: the engine cannot play it: " << *info.refusal << "\n";
     } else {
-        text << "  kind:     " << (info.kind == SoundKind::Sample ? "sound effect" : "song")
+        text << "  kind:     "
+             << (info.kind == SoundKind::Sample   ? "sound effect"
+                 : info.kind == SoundKind::Stream ? "song, stream"
+                                                  : "song")
              << "\n";
     }
     text << "  format:   " << info.format << "\n";
+    if (info.kind == SoundKind::Stream) {
+        text << "  codec:    " << info.codec << "\n";
+    }
     if (!info.title.empty()) {
         text << "  title:    " << info.title << "\n";
     }
@@ -160,6 +183,14 @@ std::string describe(const std::string& path, const FileInfo& info) {
     }
     const bool loops = info.kind != SoundKind::Sample && !info.refusal && info.seconds;
     text << "  length:   " << length << (loops ? ", then loops" : "") << "\n";
+    if (info.loop && info.rate) {
+        char loop[96];
+        std::snprintf(loop, sizeof loop, "%.3f s to %.3f s (frames %lld to %lld)",
+                      static_cast<double>(info.loop->first) / *info.rate,
+                      static_cast<double>(info.loop->second) / *info.rate, info.loop->first,
+                      info.loop->second);
+        text << "  loop:     " << loop << "\n";
+    }
     return text.str();
 }
 

@@ -5,11 +5,17 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace pelgra::play {
 
+// Recordings at least this long play as streamed songs, shorter ones as sound effects:
+// music runs for minutes, an effect for seconds.
+constexpr double kStreamedSeconds = 20.0;
+
 enum class SoundKind {
-    Sample, // a recording: plays as a sound effect
+    Sample, // a short recording: plays as a sound effect
+    Stream, // a long recording: plays as a song, streamed from the file
     Module, // a tracker module: plays as a song
     Midi,   // a Standard MIDI file: plays as a song
 };
@@ -22,6 +28,9 @@ struct FileInfo {
     std::optional<int> rate;            // sample rate; songs have none of their own
     std::optional<double> seconds;      // one pass, without looping; unset when unknown
     std::optional<std::string> refusal; // why the engine would not play it
+    std::string codec;                  // recordings: as the audio library names it ("Ogg Vorbis")
+    // Recordings: the frames [start, end) that repeat after the first pass, when tagged.
+    std::optional<std::pair<long long, long long>> loop;
 };
 
 // Throws Failure when path is missing or unreadable, or holds nothing the player knows.

@@ -26,15 +26,22 @@ void stopAll(const std::vector<std::unique_ptr<Sound>>& sounds) {
 
 } // namespace
 
+double TrackTimes::positionAt(double played) const {
+    const double loop = loopEnd - loopStart;
+    return played < loopEnd || loop <= 0.0 ? played
+                                           : loopStart + std::fmod(played - loopStart, loop);
+}
+
 Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)
     : m_output(output), m_controls(controls), m_status(status), m_voices(voices) {}
 
 Ending Player::play(const Programme& programme) {
     // Everything is loaded before anything plays, so that no load holds up a cue.
     std::vector<std::unique_ptr<Sound>> sounds;
-    std::transform(
-        programme.sounds.begin(), programme.sounds.end(), std::back_inserter(sounds),
-        [](const SoundFile& file) { return std::make_unique<Sound>(file.path, file.loop); });
+    std::transform(programme.sounds.begin(), programme.sounds.end(), std::back_inserter(sounds),
+                   [](const SoundFile& file) {
+                       return std::make_unique<Sound>(file.path, file.loop, file.song);
+                   });
 
     // Time counts in frames of the output, so that a rendered file has exactly the
     // length asked for.
@@ -85,8 +92,18 @@ Ending Player::play(const Programme& programme) {
         if (m_status != nullptr) {
             PelgraAudioStats stats{};
             PelgraAudio_GetStats(&stats);
-            m_status->show({static_cast<double>(now) / rate, programme.length, programme.title,
-                            stats.voicesInUse, m_voices, stats.peakLeft, stats.peakRight, paused});
+            Status status{static_cast<double>(now) / rate,
+                          programme.length,
+                          programme.title,
+                          stats.voicesInUse,
+                          m_voices,
+                          stats.peakLeft,
+                          stats.peakRight,
+                          paused};
+            if (programme.track) {
+                status.seconds = programme.track->positionAt(status.seconds);
+            }
+            m_status->show(status);
         }
     }
     m_output.drain();

@@ -16,6 +16,16 @@ class StatusLine;
 struct SoundFile {
     std::string path;
     bool loop = false; // for effects
+    bool song = false; // loaded as a song (module, MIDI or streamed recording), not an effect
+};
+
+// Where a streamed song is in its file, in seconds: one pass to loopEnd, then repeats of
+// [loopStart, loopEnd).
+struct TrackTimes {
+    double loopStart = 0.0;
+    double loopEnd = 0.0;
+
+    double positionAt(double played) const;
 };
 
 struct Cue {
@@ -30,7 +40,8 @@ struct Programme {
     std::optional<double> seconds; // how long it plays; unset: until stopped
     // At the end, stop what still sounds (a time limit), rather than let it ring out.
     bool cut = false;
-    std::optional<double> length; // the length to show: one pass of the sound
+    std::optional<double> length;    // the length to show: one pass of the sound
+    std::optional<TrackTimes> track; // set when it is one streamed song
 };
 
 enum class Ending {

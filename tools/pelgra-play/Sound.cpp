@@ -14,15 +14,16 @@ int refusalReason(int asSong, int asEffect) {
 
 } // namespace
 
-Sound::Sound(const std::string& path, bool loop) : m_path(path) {
-    // The engine knows best what it can play as music; whatever it refuses as a song is
-    // tried as a sample.
-    m_song.emplace();
-    if (m_song->LoadFromFile(m_path.data())) {
-        return;
+Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
+    int asSong = FMOD_ERR_FILE_FORMAT;
+    if (song) {
+        m_song.emplace();
+        if (m_song->LoadFromFile(m_path.data())) {
+            return;
+        }
+        asSong = FSOUND_GetError();
+        m_song.reset();
     }
-    const int asSong = FSOUND_GetError();
-    m_song.reset();
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
         throw Refused(path, PelgraAudio_GetErrorString(refusalReason(asSong, FSOUND_GetError())));

@@ -1,5 +1,4 @@
-// One file loaded into the engine: as a song when the engine takes it as one, otherwise
-// as a sound effect.
+// One file loaded into the engine, as a song or as a sound effect.
 #ifndef PELGRA_PLAY_SOUND_H
 #define PELGRA_PLAY_SOUND_H
 
@@ -26,9 +25,10 @@ private:
 
 class Sound {
 public:
-    // Throws Refused when the engine takes the file neither as a song nor as an effect.
+    // Loads the file as a song when `song` is set, else as an effect; what the engine
+    // refuses as a song is tried as an effect. Throws Refused when nothing took it.
     // loop: loop it, when it is an effect (songs always loop).
-    Sound(const std::string& path, bool loop);
+    Sound(const std::string& path, bool loop, bool song);
 
     bool isSong() const { return m_song.has_value(); }
 

@@ -10,7 +10,7 @@
 namespace pelgra::play {
 
 struct Status {
-    double seconds = 0.0;         // time played, pauses not counted
+    double seconds = 0.0;         // time played, pauses not counted; a streamed song's position
     std::optional<double> length; // of what is playing, when known
     std::string title;            // what is playing
     int voicesInUse = 0;
@@ -21,7 +21,8 @@ struct Status {
 };
 
 // "00:03.2 / 00:07.6  laser.wav  voices 2/32  L[=======   ] R[======    ]" (without
-// the length when it is unknown), with "  paused" added while paused.
+// the length when it is unknown), with "  paused" added while paused. A streamed song's
+// clock shows its place in the file, "01:02.3 / 03:00.0".
 std::string formatStatus(const Status& status);
 
 // A peak level 0..1 as a bar of width characters on a decibel scale, -60 dBFS empty.

@@ -14,6 +14,7 @@
 #endif
 #include "song/SongFile.h"
 #include "song/SongRenderer.h"
+#include "song/StreamRenderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,11 +66,12 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         return nullptr;
     }
     try {
-        std::optional<std::vector<std::uint8_t>> file = readSongFile(path);
-        if (!file) {
-            return nullptr;
+        std::unique_ptr<SongRenderer> renderer;
+        if (isSampledAudioFile(path)) {
+            renderer = StreamRenderer::open(path, mixRate);
+        } else if (std::optional<std::vector<std::uint8_t>> file = readSongFile(path)) {
+            renderer = openRenderer(std::move(*file), mixRate);
         }
-        std::unique_ptr<SongRenderer> renderer = openRenderer(std::move(*file), mixRate);
         if (renderer == nullptr) {
             return nullptr;
         }
@@ -126,7 +128,7 @@ void Song::setPaused(bool paused) noexcept {
 }
 
 bool Song::isPlaying() const noexcept {
-    return (m_command.load(std::memory_order_acquire) & kPlayingBit) != 0;
+    return (m_command.load(std::memory_order_acquire) & kPlayingBit) != 0 && !m_renderer->ended();
 }
 
 std::uint64_t Song::freshFramesAhead() const noexcept {

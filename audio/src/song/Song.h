@@ -1,5 +1,5 @@
-// A song: a tracker module or a MIDI file playing as one more source of the mixer, at
-// full level, looping until stopped.
+// A song: a tracker module, a MIDI file or a streamed sampled audio file playing as one more source
+// of the mixer, at full level, looping until stopped.
 //
 // Threads. open(), play(), stop(), setPaused(), isPlaying(), awaitRendered() and the
 // destructor are for application threads, also several at once. mixInto() is for the
@@ -33,10 +33,11 @@ class SongRenderer;
 
 class Song final : public StreamSource, private SongWorker::Task {
 public:
-    // Opens a module file (anything libopenmpt plays) or a Standard MIDI file (played
-    // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed)
-    // to be rendered at mixRate Hz (8000..192000), stopped. Null when the file is not
-    // a song that can be played, or the rate is out of range; prints nothing.
+    // Opens a module file (anything libopenmpt plays), a Standard MIDI file (played
+    // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed) or
+    // a sampled audio file (streamed from the file while it plays) to be rendered at mixRate Hz
+    // (8000..192000), stopped. Null when the file is not a song that can be played, or the rate is
+    // out of range; prints nothing.
     static std::unique_ptr<Song> open(const char* path, int mixRate) noexcept;
 
     ~Song() override;
@@ -53,7 +54,8 @@ public:
     // Pauses the song where it is, or resumes it from there.
     void setPaused(bool paused) noexcept;
 
-    // True from play() until stop(), paused or not.
+    // True from play() until stop(), paused or not, unless a streamed song's file
+    // failed so that nothing of it could be played.
     bool isPlaying() const noexcept;
 
     // Waits (bounded) until `frames` frames after those mixed so far are rendered ahead

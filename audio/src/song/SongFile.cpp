@@ -2,6 +2,8 @@
 
 #include "failure/FailureReason.h"
 
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +36,27 @@ std::optional<std::vector<std::uint8_t>> readSongFile(const char* path) {
         return std::nullopt;
     }
     return bytes;
+}
+
+bool isSampledAudioFile(const char* path) {
+    if (path == nullptr || *path == '\0') {
+        return false;
+    }
+    std::array<unsigned char, 12> head{};
+    std::ifstream file(path, std::ios::binary);
+    file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    if (file.gcount() < 4) {
+        return false;
+    }
+    const auto startsWith = [&](const char* magic, std::size_t at = 0) {
+        return std::memcmp(head.data() + at, magic, std::strlen(magic)) == 0;
+    };
+    const bool riffWave = startsWith("RIFF") && startsWith("WAVE", 8);
+    const bool rf64Wave = startsWith("RF64") && startsWith("WAVE", 8);
+    const bool aiff = startsWith("FORM") && (startsWith("AIFF", 8) || startsWith("AIFC", 8));
+    // MPEG audio: an ID3 tag, or a frame sync (eleven set bits) of layer III.
+    const bool mp3 = startsWith("ID3") || (head[0] == 0xFF && (head[1] & 0xE6) == 0xE2);
+    return startsWith("OggS") || startsWith("fLaC") || riffWave || rf64Wave || aiff || mp3;
 }
 
 } // namespace pelgra::audio

@@ -1,4 +1,5 @@
-// Reading a song file whole, refusing what cannot be one before reading it.
+// Reading a song file whole, refusing what cannot be one before reading it, and telling
+// the files that are streamed instead.
 #ifndef PELGRA_AUDIO_SONG_FILE_H
 #define PELGRA_AUDIO_SONG_FILE_H
 
@@ -15,6 +16,11 @@ constexpr std::uintmax_t kMaxSongFileBytes = std::uintmax_t{64} << 20;
 // The bytes of a regular, non-empty file of at most kMaxSongFileBytes; nothing for a
 // null or missing path, a directory, or a file that cannot be read whole.
 std::optional<std::vector<std::uint8_t>> readSongFile(const char* path);
+
+// True when the file starts as a sampled audio file does (Ogg, FLAC, WAV, AIFF, MP3):
+// such a song is streamed from the file rather than read whole. No module or MIDI
+// file starts so.
+bool isSampledAudioFile(const char* path);
 
 } // namespace pelgra::audio
 

@@ -1,6 +1,6 @@
-// What a song is rendered by: a module or MIDI player that turns the song file into
-// stereo frames at the mixing rate. Used by one thread at a time, the song worker's
-// after opening; it may allocate and take its time, so never on the audio thread.
+// What a song is rendered by: a module or MIDI player, or a stream decoder, that turns the song
+// file into stereo frames at the mixing rate. Used by one thread at a time, the song worker's after
+// opening; it may allocate and take its time, so never on the audio thread.
 #ifndef PELGRA_AUDIO_SONG_RENDERER_H
 #define PELGRA_AUDIO_SONG_RENDERER_H
 
@@ -17,6 +17,10 @@ public:
 
     // Back to the beginning of the song.
     virtual void rewind() noexcept = 0;
+
+    // True once the song has nothing more to give (a stream whose file failed) until
+    // the next rewind. Safe from any thread.
+    virtual bool ended() const noexcept { return false; }
 };
 
 } // namespace pelgra::audio

@@ -1,0 +1,117 @@
+#include "decode/AudioStream.h"
+
+#include "decode/OggProbe.h"
+#include "failure/FailureReason.h"
+#if defined(PELGRA_AUDIO_HAVE_OPUSFILE)
+#include "decode/OpusFileStream.h"
+#endif
+#if defined(PELGRA_AUDIO_HAVE_SNDFILE)
+#include "decode/SndfileStream.h"
+#endif
+#if defined(PELGRA_AUDIO_HAVE_VORBISFILE)
+#include "decode/VorbisFileStream.h"
+#endif
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace pelgra::audio {
+namespace {
+
+constexpr int kMinFileRate = 1000;
+constexpr int kMaxFileRate = 768000;
+// Float files may hold anything: 36 dB above full scale is as loud as a value may be.
+constexpr float kMaxAmplitude = 64.0f;
+
+// A damaged float file can hold NaN, infinities or absurd magnitudes. One such value
+// would poison the whole mix, spread by the resampler's filter and the voices' sum:
+// silence the first and bound the rest.
+void makeMixable(float* values, std::size_t count) noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] =
+            std::isfinite(values[i]) ? std::clamp(values[i], -kMaxAmplitude, kMaxAmplitude) : 0.0f;
+    }
+}
+
+bool playable(const StreamInfo& info) {
+    if (info.channels > 2) {
+        noteFailure(FMOD_ERR_TOO_MANY_CHANNELS);
+        return false;
+    }
+    if (info.channels < 1 || info.sampleRate < kMinFileRate || info.sampleRate > kMaxFileRate ||
+        info.frames <= 0) {
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return false;
+    }
+    return true;
+}
+
+// Ogg Vorbis and Opus go to their own libraries where the build has them: libsndfile
+// leaks inside libvorbis on damaged Ogg files. Other Ogg streams are refused then.
+std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
+    [[maybe_unused]] const OggCodec ogg = probeOgg(path);
+#if defined(PELGRA_AUDIO_HAVE_VORBISFILE) && defined(PELGRA_AUDIO_HAVE_OPUSFILE)
+    if (ogg == OggCodec::Other) {
+        noteFailure(FMOD_ERR_FILE_FORMAT);
+        return nullptr;
+    }
+#endif
+#if defined(PELGRA_AUDIO_HAVE_VORBISFILE)
+    if (ogg == OggCodec::Vorbis) {
+        return VorbisFileStream::open(path);
+    }
+#endif
+#if defined(PELGRA_AUDIO_HAVE_OPUSFILE)
+    if (ogg == OggCodec::Opus) {
+        return OpusFileStream::open(path);
+    }
+#endif
+#if defined(PELGRA_AUDIO_HAVE_SNDFILE)
+    return SndfileStream::open(path);
+#else
+    noteFailure(FMOD_ERR_FILE_FORMAT);
+    return nullptr;
+#endif
+}
+
+} // namespace
+
+std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept {
+    if (frames <= 0) {
+        return 0;
+    }
+    const std::int64_t got = readFrames(interleaved, frames);
+    if (got > 0) {
+        makeMixable(interleaved, static_cast<std::size_t>(got * m_info.channels));
+    }
+    return got;
+}
+
+std::unique_ptr<AudioStream> openAudioStream(const char* path) {
+    if (path == nullptr) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
+        return nullptr;
+    }
+    std::error_code error;
+    if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
+        noteFailure(FMOD_ERR_FILE_NOTFOUND);
+        return nullptr;
+    }
+    if (std::filesystem::file_size(path, error) == 0 || error) {
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return nullptr;
+    }
+    try {
+        std::unique_ptr<AudioStream> stream = openByContent(path);
+        if (stream == nullptr || !playable(stream->info())) {
+            return nullptr;
+        }
+        return stream;
+    } catch (...) {
+        noteFailure(FMOD_ERR_MEMORY);
+        return nullptr;
+    }
+}
+
+} // namespace pelgra::audio

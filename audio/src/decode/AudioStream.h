@@ -1,0 +1,62 @@
+// A sound file read a little at a time as float frames at the file's own rate: the one
+// way the library decodes, for sound effects decoded whole and for songs streamed.
+// Each format goes through the library that serves it best: Ogg Vorbis through
+// libvorbisfile, Opus through libopusfile, the rest through libsndfile. Used by one
+// thread at a time; it reads the file, so never on the audio thread.
+#ifndef PELGRA_AUDIO_AUDIO_STREAM_H
+#define PELGRA_AUDIO_AUDIO_STREAM_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace pelgra::audio {
+
+// A stretch of a file's frames, [start, end), that a song repeats after its first pass.
+struct LoopPoints {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+};
+
+struct StreamInfo {
+    const char* codec = "";         // "Ogg Vorbis", "Opus", "FLAC", "MP3", "WAV", "AIFF", ...
+    int channels = 0;               // 1 or 2
+    int sampleRate = 0;             // of the frames read
+    std::int64_t frames = 0;        // as the file tells it; reading may end sooner
+    std::optional<LoopPoints> loop; // from LOOPSTART/LOOPLENGTH/LOOPEND tags, checked
+    bool cutShort = false;          // the file ends before its own headers say it does
+};
+
+class AudioStream {
+public:
+    virtual ~AudioStream() = default;
+    AudioStream(const AudioStream&) = delete;
+    AudioStream& operator=(const AudioStream&) = delete;
+
+    const StreamInfo& info() const noexcept { return m_info; }
+
+    // Reads up to `frames` interleaved frames. Returns the frames read, 0 at the end of
+    // what can be played (also where a chained file changes its rate or channels), -1
+    // when the data is damaged or cannot be read. Every value is finite and bounded.
+    std::int64_t read(float* interleaved, std::int64_t frames) noexcept;
+
+    // Continues reading from a frame, sample-exactly. False when that failed; the
+    // position is then undefined until a seek succeeds.
+    virtual bool seek(std::int64_t frame) noexcept = 0;
+
+protected:
+    explicit AudioStream(const StreamInfo& info) : m_info(info) {}
+    virtual std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept = 0;
+
+private:
+    StreamInfo m_info;
+};
+
+// Null for a null path, a missing, empty or non-regular file, a format none of the
+// decoders takes, or one that is not mono or stereo or has an unplayable rate or no
+// frames. Prints nothing.
+std::unique_ptr<AudioStream> openAudioStream(const char* path);
+
+} // namespace pelgra::audio
+
+#endif

@@ -1,0 +1,87 @@
+#include "decode/VorbisFileStream.h"
+
+#include "decode/LoopTags.h"
+#include "decode/OggProbe.h"
+#include "failure/FailureReason.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace pelgra::audio {
+namespace {
+constexpr int kMaxHoles = 64;
+} // namespace
+
+std::unique_ptr<AudioStream> VorbisFileStream::open(const char* path) {
+    auto file = std::make_unique<OggVorbis_File>();
+    // On failure libvorbisfile closes the file and frees all it set up.
+    if (ov_fopen(path, file.get()) != 0) {
+        noteFailure(FMOD_ERR_FILE_BAD); // the probe found Vorbis: this one is damaged
+        return nullptr;
+    }
+    const vorbis_info* first = ov_info(file.get(), 0);
+    const ogg_int64_t frames = ov_pcm_total(file.get(), -1);
+    if (first == nullptr || frames <= 0 || first->rate > INT_MAX) {
+        ov_clear(file.get());
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return nullptr;
+    }
+    StreamInfo info;
+    info.codec = "Ogg Vorbis";
+    info.channels = first->channels;
+    info.sampleRate = static_cast<int>(first->rate);
+    info.frames = frames;
+    info.cutShort = !oggEndsWhole(path);
+    if (const vorbis_comment* comments = ov_comment(file.get(), 0)) {
+        info.loop = loopFromComments(comments->user_comments, comments->comments, frames);
+    }
+    try {
+        return std::unique_ptr<AudioStream>(new VorbisFileStream(std::move(file), info));
+    } catch (...) {
+        ov_clear(file.get());
+        throw;
+    }
+}
+
+VorbisFileStream::~VorbisFileStream() {
+    ov_clear(m_file.get());
+}
+
+std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frames) noexcept {
+    if (m_changed) {
+        return 0;
+    }
+    const int channels = info().channels;
+    // Each hole skips damaged data; a file that is nothing but holes is damaged.
+    for (int holes = 0; holes < kMaxHoles; ++holes) {
+        float** planes = nullptr;
+        int link = 0;
+        const long got = ov_read_float(
+            m_file.get(), &planes, static_cast<int>(std::min<std::int64_t>(frames, 4096)), &link);
+        if (got == OV_HOLE) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0 ? 0 : -1;
+        }
+        const vorbis_info* now = ov_info(m_file.get(), link);
+        if (now == nullptr || now->channels != channels || now->rate != info().sampleRate) {
+            m_changed = true;
+            return 0;
+        }
+        for (long frame = 0; frame < got; ++frame) {
+            for (int channel = 0; channel < channels; ++channel) {
+                interleaved[frame * channels + channel] = planes[channel][frame];
+            }
+        }
+        return got;
+    }
+    return -1;
+}
+
+bool VorbisFileStream::seek(std::int64_t frame) noexcept {
+    m_changed = false;
+    return ov_pcm_seek(m_file.get(), frame) == 0;
+}
+
+} // namespace pelgra::audio

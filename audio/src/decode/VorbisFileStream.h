@@ -1,0 +1,35 @@
+// Ogg Vorbis through libvorbisfile: exact seeking, the comments' loop tags, and a clean
+// refusal of damaged files.
+#ifndef PELGRA_AUDIO_VORBIS_FILE_STREAM_H
+#define PELGRA_AUDIO_VORBIS_FILE_STREAM_H
+
+#include "decode/AudioStream.h"
+
+#include <vorbis/vorbisfile.h>
+
+namespace pelgra::audio {
+
+class VorbisFileStream final : public AudioStream {
+public:
+    // Null when libvorbisfile does not take the file.
+    static std::unique_ptr<AudioStream> open(const char* path);
+    ~VorbisFileStream() override;
+    VorbisFileStream(const VorbisFileStream&) = delete;
+    VorbisFileStream& operator=(const VorbisFileStream&) = delete;
+
+    bool seek(std::int64_t frame) noexcept override;
+
+private:
+    VorbisFileStream(std::unique_ptr<OggVorbis_File> file, const StreamInfo& info)
+        : AudioStream(info), m_file(std::move(file)) {}
+    std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept override;
+
+    std::unique_ptr<OggVorbis_File> m_file;
+    // Set when a chained file goes on with another rate or channel count: the stream
+    // ends there until the next seek.
+    bool m_changed = false;
+};
+
+} // namespace pelgra::audio
+
+#endif

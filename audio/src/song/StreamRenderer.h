@@ -1,0 +1,67 @@
+// Songs from sampled audio files (Ogg Vorbis, Opus, FLAC, MP3, WAV, AIFF), streamed:
+// decoded and brought to the mixing rate a chunk at a time, so that a song holds a few
+// chunks of the file however long it is. The first pass plays from the start; later
+// passes repeat the file's tagged loop, or the whole file, without a seam.
+//
+// A file that turns out damaged, cut short or changed while playing loops what could
+// be decoded of it; when nothing can be, the song ends and renders silence.
+#ifndef PELGRA_AUDIO_STREAM_RENDERER_H
+#define PELGRA_AUDIO_STREAM_RENDERER_H
+
+#include "decode/AudioStream.h"
+#include "song/SongRenderer.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace pelgra::audio {
+
+class StreamResampler;
+
+class StreamRenderer final : public SongRenderer {
+public:
+    // Null when the file is not a sampled audio file the library decodes.
+    static std::unique_ptr<StreamRenderer> open(const char* path, int mixRate);
+    ~StreamRenderer() override;
+    StreamRenderer(const StreamRenderer&) = delete;
+    StreamRenderer& operator=(const StreamRenderer&) = delete;
+
+    void render(float* interleavedStereo, int frames) noexcept override;
+    void rewind() noexcept override;
+    bool ended() const noexcept override { return m_ended.load(std::memory_order_acquire); }
+
+    const StreamInfo& info() const noexcept { return m_stream->info(); }
+    // The repeated stretch: the tagged loop, or the whole file.
+    LoopPoints loop() const noexcept { return m_tagged; }
+
+private:
+    StreamRenderer(std::unique_ptr<AudioStream> stream, std::unique_ptr<StreamResampler> resampler);
+
+    // Decodes a chunk if none is waiting and resamples what fits; false when the
+    // stream can give nothing more.
+    bool refill() noexcept;
+    // Reads the next chunk of the loop's first pass or of a repeat.
+    bool decodeChunk() noexcept;
+    bool wrapToLoopStart() noexcept;
+    void end() noexcept;
+
+    std::unique_ptr<AudioStream> m_stream;
+    std::unique_ptr<StreamResampler> m_resampler;
+    const int m_channels;
+    const LoopPoints m_tagged;
+    LoopPoints m_loop;            // shortened to what decodes when the file fails
+    std::int64_t m_position = 0;  // the next file frame to decode
+    int m_barrenWraps = 0;        // loop repeats in a row that decoded nothing
+    std::vector<float> m_decoded; // at the file's rate
+    std::size_t m_decodedFrames = 0;
+    std::size_t m_decodedUsed = 0;
+    std::vector<float> m_resampled; // at the mixing rate
+    std::size_t m_resampledFrames = 0;
+    std::size_t m_resampledUsed = 0;
+    std::atomic<bool> m_ended{false};
+};
+
+} // namespace pelgra::audio
+
+#endif
