@@ -11,6 +11,9 @@
 
 namespace {
 
+// M_PI is not standard C++, and MinGW leaves it out.
+constexpr double kPi = 3.14159265358979323846;
+
 using pelgra::audio::Limiter;
 
 class LimiterRatesTest : public ::testing::TestWithParam<int> {};
@@ -25,7 +28,7 @@ TEST_P(LimiterRatesTest, HoldsTheCeilingAndPassesQuietFramesExactly) {
     // A second of a 100 Hz tone, 20 times full scale for a tenth of a second, then quiet.
     std::vector<float> in(static_cast<std::size_t>(2 * rate));
     for (int frame = 0; frame < rate; ++frame) {
-        const double tone = std::sin(2 * M_PI * 100.0 * frame / rate);
+        const double tone = std::sin(2 * kPi * 100.0 * frame / rate);
         const double level = frame < rate / 10 ? 20.0 : 0.5;
         in[static_cast<std::size_t>(2 * frame)] = static_cast<float>(level * tone);
         in[static_cast<std::size_t>(2 * frame + 1)] = static_cast<float>(-level * tone);

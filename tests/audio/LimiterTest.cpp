@@ -8,6 +8,9 @@
 
 namespace {
 
+// M_PI is not standard C++, and MinGW leaves it out.
+constexpr double kPi = 3.14159265358979323846;
+
 using testsupport::Sine;
 
 class LimiterTest : public ManualAudioTest {
@@ -57,7 +60,7 @@ TEST_F(LimiterTest, LoudInPhaseVoicesComeOutLoweredNotFlattened) {
     const float level = measure::peak(out, 0, kRate / 2);
     float worst = 0.0f;
     for (int frame = kRate / 2; frame < kRate; ++frame) {
-        const auto tone = static_cast<float>(std::sin(2.0 * M_PI * 1000.0 * frame / kRate));
+        const auto tone = static_cast<float>(std::sin(2.0 * kPi * 1000.0 * frame / kRate));
         worst = std::max(worst, std::fabs(out[static_cast<std::size_t>(2 * frame)] - level * tone));
     }
     EXPECT_LT(worst, 0.005f);
