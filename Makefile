@@ -66,6 +66,7 @@ fuzz: deps
 bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
+	build/bin/realtime_bench
 
 clean:
 	rm -rf build build-asan build-tsan build-mingw build-fuzz

@@ -10,6 +10,8 @@ packages=(
     libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the peer the idle benchmark compares with
+    libsdl2-mixer-dev
     # the Windows build and its tests
     g++-mingw-w64-x86-64 wine64
     # fuzzing: clang with libFuzzer and the sanitizer runtimes

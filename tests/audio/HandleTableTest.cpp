@@ -43,7 +43,7 @@ TEST(HandleTableTest, RemoveAllMakesEveryHandleStale) {
     const std::uintptr_t first = table.insert(std::make_unique<int>(1));
     const std::uintptr_t second = table.insert(std::make_unique<int>(2));
     table.remove(first);
-    EXPECT_EQ(table.removeAll().size(), 1u);
+    EXPECT_EQ(table.removeAll(), 1u);
     EXPECT_EQ(table.size(), 0u);
     EXPECT_EQ(table.find(second), nullptr);
     const std::uintptr_t again = table.insert(std::make_unique<int>(3));

@@ -118,4 +118,11 @@ int PelgraAudio_GetStats(PelgraAudioStats* stats) {
 void PelgraAudio_ResetStats(void) {
     guarded([] { audio().resetStats(); });
 }
+
+int PelgraAudio_SetCpuTiming(int on) {
+    return guarded(0, [&] {
+        audio().setCpuTiming(on != 0);
+        return 1;
+    });
+}
 }

@@ -1,6 +1,7 @@
 // The song calls of the library object: each song is opened on the calling thread,
-// mixed from a stream-source slot of its own from load to free, and controlled under
-// the application lock, so that no other thread can free it meanwhile.
+// mixed from a stream-source slot while it plays, and controlled under the application
+// lock, so that no other thread can free it meanwhile. Loading is limited by the handle
+// table alone; the mixer's slots limit only the songs heard at once.
 #include "api/AudioSystem.h"
 
 namespace pelgra::audio {
@@ -15,6 +16,31 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
         return true;
     });
 }
+
+namespace {
+
+// Frees the slots of songs whose fade-out after a stop has been mixed to the end.
+void releaseFadedSlots(Session& session) {
+    session.songs.forEach([&](LoadedSong& loaded) {
+        if (loaded.slot >= 0 && loaded.song->faded()) {
+            session.mixer.detachSource(loaded.slot);
+            loaded.slot = -1;
+        }
+    });
+}
+
+bool attach(Session& session, LoadedSong& loaded) {
+    if (loaded.slot < 0) {
+        loaded.slot = session.mixer.attachSource(*loaded.song);
+    }
+    if (loaded.slot < 0) {
+        releaseFadedSlots(session);
+        loaded.slot = session.mixer.attachSource(*loaded.song);
+    }
+    return loaded.slot >= 0;
+}
+
+} // namespace
 
 std::uintptr_t AudioSystem::loadSong(const char* name) {
     const auto running =
@@ -32,11 +58,10 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
     }
     return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
         // Closed, and perhaps started again, while loading: the song belongs to no one.
-        if (session.serial != running->second || session.songs.full()) {
+        if (session.serial != running->second) {
             return 0;
         }
-        loaded->slot = session.mixer.attachSource(*loaded->song);
-        return loaded->slot >= 0 ? session.songs.insert(std::move(loaded)) : 0;
+        return session.songs.insert(std::move(loaded));
     });
 }
 
@@ -44,7 +69,7 @@ bool AudioSystem::freeSong(std::uintptr_t handle) {
     std::unique_ptr<LoadedSong> freed = withSession(
         std::unique_ptr<LoadedSong>{}, [&](Session& session) -> std::unique_ptr<LoadedSong> {
             std::unique_ptr<LoadedSong> loaded = session.songs.remove(handle);
-            if (loaded) {
+            if (loaded && loaded->slot >= 0) {
                 // Returns once the audio thread can no longer reach the song.
                 session.mixer.detachSource(loaded->slot);
             }
@@ -55,7 +80,14 @@ bool AudioSystem::freeSong(std::uintptr_t handle) {
 }
 
 bool AudioSystem::playSong(std::uintptr_t handle) {
-    return withSong(handle, [](Song& song) { song.play(); });
+    return withSession(false, [&](Session& session) {
+        LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr || !attach(session, *loaded)) {
+            return false;
+        }
+        loaded->song->play();
+        return true;
+    });
 }
 
 bool AudioSystem::stopSong(std::uintptr_t handle) {

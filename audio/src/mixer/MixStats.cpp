@@ -1,6 +1,7 @@
 #include "mixer/MixStats.h"
 
 #include <algorithm>
+#include <ctime>
 #include <limits>
 
 namespace pelgra::audio {
@@ -12,6 +13,23 @@ std::uint32_t toMicros(MixStats::Clock::duration duration) {
         std::clamp<long long>(micros, 0, std::numeric_limits<std::uint32_t>::max()));
 }
 } // namespace
+
+std::uint64_t threadCpuNanos() noexcept {
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) {
+        return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+               static_cast<std::uint64_t>(now.tv_nsec);
+    }
+#endif
+    return 0;
+}
+
+void MixStats::recordCallbackCpu(std::uint64_t nanos) {
+    raiseTo(m_longestCallbackCpuMicros,
+            static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(nanos / 1000, std::numeric_limits<std::uint32_t>::max())));
+}
 
 void MixStats::raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value) {
     std::uint32_t seen = longest.load(std::memory_order_relaxed);
@@ -39,6 +57,7 @@ MixStatsSnapshot MixStats::snapshot() const {
     snapshot.callbacks = m_callbacks.load(std::memory_order_relaxed);
     snapshot.longestCallbackMicros = m_longestCallbackMicros.load(std::memory_order_relaxed);
     snapshot.longestGapMicros = m_longestGapMicros.load(std::memory_order_relaxed);
+    snapshot.longestCallbackCpuMicros = m_longestCallbackCpuMicros.load(std::memory_order_relaxed);
     snapshot.voicesInUse = m_voicesInUse.load(std::memory_order_relaxed);
     snapshot.peakLeft = m_peakLeft.load(std::memory_order_relaxed);
     snapshot.peakRight = m_peakRight.load(std::memory_order_relaxed);
@@ -50,6 +69,7 @@ void MixStats::reset() {
     m_callbacks.store(0, std::memory_order_relaxed);
     m_longestCallbackMicros.store(0, std::memory_order_relaxed);
     m_longestGapMicros.store(0, std::memory_order_relaxed);
+    m_longestCallbackCpuMicros.store(0, std::memory_order_relaxed);
     m_previousStart.store(0, std::memory_order_relaxed);
 }
 
