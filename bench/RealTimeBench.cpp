@@ -269,6 +269,22 @@ void idleCallback(benchmark::State& state, const char* output) {
 BENCHMARK_CAPTURE(idleCallback, pelgra_sdl, "sdl")->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(idleCallback, pelgra_null, "null")->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// The mixing alone of an idle callback: 512 frames rendered by the manual output on
+// this thread, 32 voices and nothing playing.
+void idleRender(benchmark::State& state) {
+    if (!start("manual", 32)) {
+        state.SkipWithError("the library did not start");
+        return;
+    }
+    std::vector<float> out(2 * kCallbackFrames);
+    for (auto _ : state) {
+        PelgraAudio_Render(out.data(), kCallbackFrames);
+        benchmark::DoNotOptimize(out.data());
+    }
+    FSOUND_Close();
+}
+BENCHMARK(idleRender)->Unit(benchmark::kNanosecond);
+
 #if defined(PELGRA_BENCH_HAVE_SDL_MIXER)
 std::atomic<int> g_mixerCallbacks{0};
 

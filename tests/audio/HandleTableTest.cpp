@@ -2,6 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// While set, every allocation fails, as when memory runs out.
+std::atomic<bool> g_allocationsFail{false};
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    void* memory = g_allocationsFail.load() ? nullptr : std::malloc(size > 0 ? size : 1);
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    return memory;
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t /*size*/) noexcept {
+    std::free(memory);
+}
+
 namespace {
 
 using pelgra::audio::HandleKind;
@@ -49,6 +76,27 @@ TEST(HandleTableTest, RemoveAllMakesEveryHandleStale) {
     const std::uintptr_t again = table.insert(std::make_unique<int>(3));
     EXPECT_NE(again, first);
     EXPECT_NE(again, second);
+}
+
+TEST(HandleTableTest, RemovingNeedsNoMemory) {
+    // A remove that failed halfway would leave its object stranded in a stale slot.
+    SampleTable table;
+    std::vector<std::uintptr_t> handles;
+    for (int value = 0; value < 100; ++value) {
+        handles.push_back(table.insert(std::make_unique<int>(value)));
+    }
+    g_allocationsFail = true;
+    int removed = 0;
+    for (const std::uintptr_t handle : handles) {
+        try {
+            removed += table.remove(handle) != nullptr ? 1 : 0;
+        } catch (const std::bad_alloc&) {
+            // Counted below as not removed.
+        }
+    }
+    g_allocationsFail = false;
+    EXPECT_EQ(removed, 100);
+    EXPECT_EQ(table.size(), 0u);
 }
 
 TEST(HandleTableTest, RefusesInsertsWhenFull) {
