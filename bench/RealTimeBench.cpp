@@ -111,15 +111,27 @@ double percentile(std::vector<double> values, double fraction) {
     return values[at];
 }
 
-// Every voice plays a looping sample; the voices are left playing.
-FSOUND_SAMPLE* fillVoices(int voices) {
+// Starts the manual output with every voice playing a looping sample; false (the
+// benchmark skipped) when the library did not start.
+bool startWithEveryVoicePlaying(benchmark::State& state, int voices) {
+    if (!start("manual", voices)) {
+        state.SkipWithError("the library did not start");
+        return false;
+    }
     static const std::string tone = writeTone("loop.wav", kRate / 10);
     FSOUND_SAMPLE* sample =
         FSOUND_Sample_Load(FSOUND_FREE, tone.c_str(), FSOUND_NORMAL | FSOUND_LOOP_NORMAL, 0, 0);
     for (int voice = 0; voice < voices; ++voice) {
         FSOUND_PlaySound(FSOUND_FREE, sample);
     }
-    return sample;
+    return true;
+}
+
+// This thread's CPU time for one callback's render into `out`.
+double renderCpuMicros(std::vector<float>& out) {
+    const double begin = threadCpuMicros();
+    PelgraAudio_Render(out.data(), kCallbackFrames);
+    return threadCpuMicros() - begin;
 }
 
 // The CPU time of one 512-frame callback (the manual output, rendered on this thread)
@@ -128,11 +140,9 @@ FSOUND_SAMPLE* fillVoices(int voices) {
 void callbackUnderCommandFlood(benchmark::State& state) {
     constexpr int kVoices = 1024;
     constexpr int kCallbacks = 40;
-    if (!start("manual", kVoices)) {
-        state.SkipWithError("the library did not start");
+    if (!startWithEveryVoicePlaying(state, kVoices)) {
         return;
     }
-    fillVoices(kVoices);
     std::vector<float> out(2 * kCallbackFrames);
     std::vector<double> cpuMicros;
     for (auto _ : state) {
@@ -143,9 +153,7 @@ void callbackUnderCommandFlood(benchmark::State& state) {
             }
         });
         for (int callback = 0; callback < kCallbacks; ++callback) {
-            const double begin = threadCpuMicros();
-            PelgraAudio_Render(out.data(), kCallbackFrames);
-            cpuMicros.push_back(threadCpuMicros() - begin);
+            cpuMicros.push_back(renderCpuMicros(out));
         }
         flooding = false;
         flooder.join();
@@ -160,21 +168,16 @@ BENCHMARK(callbackUnderCommandFlood)->Iterations(1)->Unit(benchmark::kMillisecon
 // The CPU time of the callback that finds the command queue full of pause and resume
 // commands for every voice, 1024 voices playing.
 void callbackAfterAFullQueue(benchmark::State& state) {
-    constexpr int kVoices = 1024;
-    if (!start("manual", kVoices)) {
-        state.SkipWithError("the library did not start");
+    if (!startWithEveryVoicePlaying(state, 1024)) {
         return;
     }
-    fillVoices(kVoices);
     std::vector<float> out(2 * kCallbackFrames);
     std::vector<double> cpuMicros;
     for (auto _ : state) {
         PelgraAudio_Render(out.data(), kCallbackFrames);
         for (int paused = 1; FSOUND_SetPaused(FSOUND_ALL, paused) == 1; paused ^= 1) {
         }
-        const double begin = threadCpuMicros();
-        PelgraAudio_Render(out.data(), kCallbackFrames);
-        cpuMicros.push_back(threadCpuMicros() - begin);
+        cpuMicros.push_back(renderCpuMicros(out));
     }
     state.counters["period_us"] = kPeriodMicros;
     state.counters["longest_cpu_us"] = *std::max_element(cpuMicros.begin(), cpuMicros.end());

@@ -21,11 +21,12 @@ void* operator new(std::size_t size) {
     return memory;
 }
 
-void operator delete(void* memory) noexcept {
+// Not inlined, so that the compiler does not take the free() for a mismatch of the new.
+[[gnu::noinline]] void operator delete(void* memory) noexcept {
     std::free(memory);
 }
 
-void operator delete(void* memory, std::size_t /*size*/) noexcept {
+[[gnu::noinline]] void operator delete(void* memory, std::size_t /*size*/) noexcept {
     std::free(memory);
 }
 

@@ -235,6 +235,8 @@ void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) no
         releaseVoice(voice);
     }
     if (sample.retired.load(std::memory_order_acquire)) {
+        // Freed before the start came through: the voice is silent at once.
+        m_book.reportEnded(voice, playId);
         return;
     }
     sample.voicesReading.store(sample.voicesReading.load(std::memory_order_relaxed) + 1,
