@@ -101,6 +101,15 @@ TEST_F(VoiceFadeTest, ASilentVoiceIsTakenBeforeAFadingOrTheOldestOne) {
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, tone), 2) << "every voice plays: the oldest";
 }
 
+TEST_F(VoiceFadeTest, AStartWhoseSampleWasFreedFirstLeavesItsVoiceSilent) {
+    start(2);
+    FSOUND_SAMPLE* freed = loadTone();
+    ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, freed), 0);
+    FSOUND_Sample_Free(freed);
+    render(kSettle);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, loadTone()), 0) << "voice 0 never sounded";
+}
+
 TEST_F(VoiceFadeTest, CommandsForEveryVoiceActAsIfSentToEachVoice) {
     FSOUND_SAMPLE* tone = loadTone(0.25);
     const int first = FSOUND_PlaySound(FSOUND_FREE, tone);
