@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-tsan test-windows fuzz bench clean
+.PHONY: all deps build run lint test test-asan test-tsan test-windows fuzz bench clean
 
 all: build
 
@@ -33,10 +33,17 @@ run: build
 		exit $$status; \
 	fi
 
-# The tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
+# The house style: the formatting of every tracked C/C++ file, then clang-tidy's checks
+# (.clang-tidy) over the plain build's compile database.
+lint: build
+	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 clang-format --dry-run -Werror
+	sed -n 's/^ *"file": "\(.*\)",*$$/\1/p' build/compile_commands.json | sort -u | \
+	  xargs -P $(JOBS) -n 4 clang-tidy -p build --quiet
+
+# The lint, the tests, then the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer,
 # then the concurrency tests (and the soak's short run) under ThreadSanitizer, then the
 # Windows build under Wine, then each fuzz harness for FUZZ_SECONDS.
-test: build
+test: lint
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan test-tsan test-windows fuzz
 

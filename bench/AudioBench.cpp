@@ -37,7 +37,7 @@ public:
 
     // A noisy chord of `seconds` seconds, stereo at 44.1 kHz, in the given format.
     std::string write(const std::string& name, int format, int seconds) const {
-        const std::string path = (m_folder / name).string();
+        std::string path = (m_folder / name).string();
         if (std::filesystem::exists(path)) {
             return path;
         }

@@ -16,6 +16,8 @@ packages=(
     g++-mingw-w64-x86-64 wine64
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
+    # make lint
+    clang-format clang-tidy git
 )
 
 missing=()

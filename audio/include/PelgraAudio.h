@@ -180,7 +180,7 @@ typedef struct PelgraAudioStats {
     int voicesInUse;                       /* sound-effect voices playing or paused */
     int samplesAlive;                      /* samples loaded and not yet freed */
     int songsAlive;                        /* songs loaded and not yet freed */
-    int songsPlaying;                      /* songs playing or paused */
+    int songsPlaying;                      /* songs playing or paused (not stopped) */
     float peakLeft, peakRight;             /* output peak of the last callback, 0..1 */
     unsigned int longestCallbackCpuMicros; /* most CPU time of the audio thread in one
                                             * callback; 0 unless PelgraAudio_SetCpuTiming */

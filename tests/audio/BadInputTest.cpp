@@ -14,7 +14,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 class BadInputTest : public ManualAudioTest {
 protected:
@@ -23,7 +23,7 @@ protected:
     }
 
     std::vector<unsigned char> wavBytes(const Sine& sine) {
-        return testsounds::readBytes(m_folder.writeSine("source.wav", sine));
+        return testsupport::readBytes(m_folder.writeSine("source.wav", sine));
     }
 };
 
@@ -57,14 +57,14 @@ TEST_F(BadInputTest, TruncatedFilesGiveNull) {
 
     Sine flac;
     flac.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    const auto flacBytes = testsounds::readBytes(m_folder.writeSine("whole.flac", flac));
+    const auto flacBytes = testsupport::readBytes(m_folder.writeSine("whole.flac", flac));
     EXPECT_EQ(load(m_folder.writeBytes(
                   "half.flac", {flacBytes.begin(), flacBytes.begin() + flacBytes.size() / 2})),
               nullptr);
 
     Sine ogg;
     ogg.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    const auto oggBytes = testsounds::readBytes(m_folder.writeSine("whole.ogg", ogg));
+    const auto oggBytes = testsupport::readBytes(m_folder.writeSine("whole.ogg", ogg));
     EXPECT_EQ(load(m_folder.writeBytes("half.ogg",
                                        {oggBytes.begin(), oggBytes.begin() + oggBytes.size() / 2})),
               nullptr);
@@ -218,7 +218,7 @@ TEST_F(BadInputTest, VoiceNumbersOutOfRangeAreRefused) {
 }
 
 TEST(AudioLifecycleTest, CallsBeforeTheStartAndAfterTheCloseDoNothing) {
-    testsounds::ScratchFolder folder;
+    testsupport::ScratchFolder folder;
     const std::string file = folder.writeSine("sine.wav", Sine{});
     ASSERT_EQ(PelgraAudio_SetOutput("manual"), 1);
     const auto refused = [&] {

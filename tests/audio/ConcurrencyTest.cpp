@@ -7,7 +7,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 class ConcurrencyTest : public ManualAudioTest {};
 

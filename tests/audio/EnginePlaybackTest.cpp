@@ -13,14 +13,14 @@
 
 namespace {
 
-std::string sineFile(const testsounds::ScratchFolder& folder) {
-    testsounds::Sine sine;
+std::string sineFile(const testsupport::ScratchFolder& folder) {
+    testsupport::Sine sine;
     sine.sampleRate = 44100;
     return folder.writeSine("effect.wav", sine);
 }
 
 TEST(EnginePlaybackTest, SoundEffectsPlayThroughTheManualOutput) {
-    testsounds::ScratchFolder folder;
+    testsupport::ScratchFolder folder;
     std::string file = sineFile(folder);
     ASSERT_EQ(PelgraAudio_SetOutput("manual"), 1);
     ASSERT_TRUE(InitializeSoundFXEngine(48000, 16));
@@ -40,7 +40,7 @@ TEST(EnginePlaybackTest, SoundEffectsPlayThroughTheManualOutput) {
 TEST(EnginePlaybackTest, SoundEffectsPlayThroughSdlsDummyDevice) {
     ASSERT_EQ(setenv("SDL_AUDIODRIVER", "dummy", 1), 0);
     ASSERT_EQ(PelgraAudio_SetOutput("sdl"), 1);
-    testsounds::ScratchFolder folder;
+    testsupport::ScratchFolder folder;
     std::string file = sineFile(folder);
     ASSERT_TRUE(InitializeSoundFXEngine(48000, 16));
     {

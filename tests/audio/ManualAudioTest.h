@@ -33,7 +33,7 @@ protected:
         return out;
     }
 
-    FSOUND_SAMPLE* loadSine(const testsounds::Sine& sine, unsigned int mode = FSOUND_NORMAL) {
+    FSOUND_SAMPLE* loadSine(const testsupport::Sine& sine, unsigned int mode = FSOUND_NORMAL) {
         const std::string file = m_folder.writeSine("sine.wav", sine);
         return FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), mode, 0, 0);
     }
@@ -44,7 +44,7 @@ protected:
         return figures;
     }
 
-    testsounds::ScratchFolder m_folder;
+    testsupport::ScratchFolder m_folder;
 };
 
 #endif

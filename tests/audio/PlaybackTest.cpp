@@ -7,7 +7,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 // The fade of pauses and stops is a few milliseconds; a block of 1024 frames (21 ms)
 // covers it with room to spare.

@@ -34,7 +34,6 @@ TEST(StreamSourceConcurrencyTest, DetachWaitsOutAMixInProgress) {
     }
     rendering = false;
     audio.join();
-    EXPECT_EQ(mixer.stats().sourcesAttached, 0);
 }
 
 } // namespace

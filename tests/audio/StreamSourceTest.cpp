@@ -40,7 +40,6 @@ TEST(StreamSourceTest, SourcesPlayAtFullLevelBesideAttenuatedVoices) {
     mixer.render(out.data(), 512);
     mixer.render(out.data(), 512);
     EXPECT_FLOAT_EQ(out[1000], 0.25f) << "stopping every voice leaves the song";
-    EXPECT_EQ(mixer.stats().sourcesAttached, 1);
 }
 
 TEST(StreamSourceTest, DetachedSourcesAreNoLongerPulled) {

@@ -7,7 +7,7 @@
 
 namespace {
 
-using testsounds::Sine;
+using testsupport::Sine;
 
 // Fades last 4 ms: 192 frames at 48 kHz.
 constexpr int kFade = 192;

@@ -66,7 +66,7 @@ TEST(MidiFacts, TimecodeDivisionCountsFramesAndTicks) {
 
 TEST(MidiFacts, OtherFilesAndCutShortOnesAreNotMidi) {
     EXPECT_FALSE(readMidiFacts(""));
-    EXPECT_FALSE(readMidiFacts("RIFF\x24\x00\x00\x00WAVEfmt "));
+    EXPECT_FALSE(readMidiFacts(std::string("RIFF\x24\x00\x00\x00WAVEfmt ", 16)));
     const std::string whole = header(1, 2, 0, 96) + kTempoTrack + kNoteTrack;
     EXPECT_FALSE(readMidiFacts(whole.substr(0, whole.size() - 3)));
     EXPECT_FALSE(readMidiFacts(whole.substr(0, 10)));

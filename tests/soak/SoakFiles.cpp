@@ -8,8 +8,6 @@
 #include <random>
 #include <stdexcept>
 
-#include <unistd.h>
-
 namespace soak {
 namespace {
 
@@ -47,14 +45,13 @@ std::vector<const char*> namesOf(const std::vector<std::string>& paths) {
 
 } // namespace
 
-SoakFiles::SoakFiles()
-    : m_folder(std::filesystem::temp_directory_path() /
-               ("pelgra-soak-" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(m_folder / "directory");
-    m_goodSamples = pelgra::gen::writeSampleFiles(m_folder.string());
-    m_goodSongs = pelgra::gen::writeSongFiles(m_folder.string());
+SoakFiles::SoakFiles() {
+    std::filesystem::create_directories(m_scratch.folder() / "directory");
+    m_goodSamples = pelgra::gen::writeSampleFiles(m_scratch.folder().string());
+    m_goodSongs = pelgra::gen::writeSongFiles(m_scratch.folder().string());
     if (m_goodSamples.empty() || m_goodSongs.size() != 2) {
-        throw std::runtime_error("cannot write the soak test's files in " + m_folder.string());
+        throw std::runtime_error("cannot write the soak test's files in " +
+                                 m_scratch.folder().string());
     }
     // The canonical 44-byte header of a 16-bit WAV: channels at 22, data size at 40.
     const std::vector<unsigned char> wav = readBytes(m_goodSamples.front());
@@ -67,42 +64,28 @@ SoakFiles::SoakFiles()
     putLittleEndian(manyChannels, 22, 0x7FFF, 2);
     const std::vector<unsigned char> module = readBytes(m_goodSongs[0]);
     const std::vector<unsigned char> midi = readBytes(m_goodSongs[1]);
-    const std::string missing = (m_folder / "missing").string();
-    const std::string directory = (m_folder / "directory").string();
-    const std::string empty = write("empty", {});
+    const std::string missing = (m_scratch.folder() / "missing").string();
+    const std::string directory = (m_scratch.folder() / "directory").string();
+    const std::string empty = m_scratch.writeBytes("empty", {});
 
     m_badSamples = {missing,
                     directory,
                     empty,
-                    write("header.wav", firstBytes(wav, 30)),
-                    write("half.wav", firstBytes(wav, wav.size() / 2)),
-                    write("noise.wav", noise(7)),
-                    write("hugedata.wav", hugeData),
-                    write("channels.wav", manyChannels),
+                    m_scratch.writeBytes("header.wav", firstBytes(wav, 30)),
+                    m_scratch.writeBytes("half.wav", firstBytes(wav, wav.size() / 2)),
+                    m_scratch.writeBytes("noise.wav", noise(7)),
+                    m_scratch.writeBytes("hugedata.wav", hugeData),
+                    m_scratch.writeBytes("channels.wav", manyChannels),
                     m_goodSongs[0]};
     m_badSongs = {missing,
                   directory,
                   empty,
-                  write("noise.mod", noise(5)),
-                  write("header.mod", firstBytes(module, 600)),
-                  write("track.mid", firstBytes(midi, midi.size() - 3)),
+                  m_scratch.writeBytes("noise.mod", noise(5)),
+                  m_scratch.writeBytes("header.mod", firstBytes(module, 600)),
+                  m_scratch.writeBytes("track.mid", firstBytes(midi, midi.size() - 3)),
                   m_goodSamples.front()};
     m_badSampleNames = namesOf(m_badSamples);
     m_badSongNames = namesOf(m_badSongs);
-}
-
-SoakFiles::~SoakFiles() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
-}
-
-std::string SoakFiles::write(const std::string& name,
-                             const std::vector<unsigned char>& bytes) const {
-    const std::string path = (m_folder / name).string();
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
 }
 
 } // namespace soak

@@ -4,6 +4,8 @@
 #ifndef PELGRA_SOAK_FILES_H
 #define PELGRA_SOAK_FILES_H
 
+#include "TestSounds.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,9 +15,6 @@ namespace soak {
 class SoakFiles {
 public:
     SoakFiles();
-    ~SoakFiles();
-    SoakFiles(const SoakFiles&) = delete;
-    SoakFiles& operator=(const SoakFiles&) = delete;
 
     const std::vector<std::string>& goodSamples() const { return m_goodSamples; }
     const std::vector<std::string>& goodSongs() const { return m_goodSongs; }
@@ -24,9 +23,7 @@ public:
     const std::vector<const char*>& badSongs() const { return m_badSongNames; }
 
 private:
-    std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const;
-
-    std::filesystem::path m_folder;
+    testsupport::ScratchFolder m_scratch{"soak"};
     std::vector<std::string> m_goodSamples;
     std::vector<std::string> m_goodSongs;
     std::vector<std::string> m_badSamples;

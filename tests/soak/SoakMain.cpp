@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<std::unique_ptr<soak::AppThread>> apps;
+    apps.reserve(kAppThreads);
     for (int i = 0; i < kAppThreads; ++i) {
         apps.push_back(std::make_unique<soak::AppThread>(files, epoch, kVoices,
                                                          options.seed * 7919u + 1u + i));

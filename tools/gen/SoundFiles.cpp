@@ -46,7 +46,8 @@ bool writeTone(const std::string& path, const SampleKind& kind) {
     const double step = 2.0 * std::acos(-1.0) * 440.0 / kind.sampleRate;
     std::vector<float> frames(static_cast<std::size_t>(kFrames * kind.channels));
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        const auto frame = static_cast<double>(i / static_cast<std::size_t>(kind.channels));
+        const std::size_t frameIndex = i / static_cast<std::size_t>(kind.channels);
+        const auto frame = static_cast<double>(frameIndex);
         frames[i] = static_cast<float>(0.5 * std::sin(step * frame));
     }
     const bool written = sf_writef_float(file, frames.data(), kFrames) == kFrames;

@@ -1,5 +1,6 @@
-// The C entry points: each checks nothing itself and hands over to the library object
-// through the boundary helper, so that no exception leaves the library.
+// The C entry points: each turns the C arguments into the library object's terms (handles
+// as numbers, results as 0/1) and calls it through the boundary helper, so that no
+// exception leaves the library. The library object checks every argument.
 #include "PelgraAudio.h"
 
 #include "api/AudioSystem.h"

@@ -22,7 +22,7 @@ namespace {
 // Frees the slots of songs whose fade-out after a stop has been mixed to the end.
 void releaseFadedSlots(Session& session) {
     session.songs.forEach([&](LoadedSong& loaded) {
-        if (loaded.slot >= 0 && loaded.song->faded()) {
+        if (loaded.slot >= 0 && loaded.song->stoppedAndSilent()) {
             session.mixer.detachSource(loaded.slot);
             loaded.slot = -1;
         }

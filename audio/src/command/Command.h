@@ -2,6 +2,8 @@
 #ifndef PELGRA_AUDIO_COMMAND_H
 #define PELGRA_AUDIO_COMMAND_H
 
+#include "PelgraAudio.h"
+
 #include <cstdint>
 
 namespace pelgra::audio {
@@ -12,7 +14,7 @@ struct Command {
     enum class Type : std::uint8_t { Play, Stop, SetPaused };
 
     // A voice selector for Stop and SetPaused: every sound-effect voice.
-    static constexpr std::int32_t kAllVoices = -3;
+    static constexpr std::int32_t kAllVoices = FSOUND_ALL;
 
     Type type = Type::Stop;
     bool paused = false;            // SetPaused

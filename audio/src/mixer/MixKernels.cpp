@@ -7,7 +7,7 @@ namespace pelgra::audio {
 
 // A steady gain is by far the common case; its loops vectorise cleanly.
 void mixMono(float* __restrict stereoAccumulator, const float* __restrict mono, int frames,
-             float gain, float gainStep) {
+             float gain, float gainStep) noexcept {
     if (gainStep == 0.0f) {
         for (int i = 0; i < frames; ++i) {
             const float value = mono[i] * gain;
@@ -24,7 +24,7 @@ void mixMono(float* __restrict stereoAccumulator, const float* __restrict mono, 
 }
 
 void mixStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
-               float gain, float gainStep) {
+               float gain, float gainStep) noexcept {
     if (gainStep == 0.0f) {
         for (int i = 0; i < 2 * frames; ++i) {
             stereoAccumulator[i] += stereo[i] * gain;
@@ -39,7 +39,7 @@ void mixStereo(float* __restrict stereoAccumulator, const float* __restrict ster
 }
 
 void clipToOutput(const float* __restrict stereoAccumulator, float* __restrict out, int frames,
-                  float& peakLeft, float& peakRight) {
+                  float& peakLeft, float& peakRight) noexcept {
     float left = 0.0f;
     float right = 0.0f;
     for (int i = 0; i < frames; ++i) {

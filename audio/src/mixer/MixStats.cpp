@@ -7,7 +7,7 @@
 namespace pelgra::audio {
 
 namespace {
-std::uint32_t toMicros(MixStats::Clock::duration duration) {
+std::uint32_t toMicros(MixStats::Clock::duration duration) noexcept {
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
     return static_cast<std::uint32_t>(
         std::clamp<long long>(micros, 0, std::numeric_limits<std::uint32_t>::max()));
@@ -25,20 +25,20 @@ std::uint64_t threadCpuNanos() noexcept {
     return 0;
 }
 
-void MixStats::recordCallbackCpu(std::uint64_t nanos) {
+void MixStats::recordCallbackCpu(std::uint64_t nanos) noexcept {
     raiseTo(m_longestCallbackCpuMicros,
             static_cast<std::uint32_t>(
                 std::min<std::uint64_t>(nanos / 1000, std::numeric_limits<std::uint32_t>::max())));
 }
 
-void MixStats::raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value) {
+void MixStats::raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value) noexcept {
     std::uint32_t seen = longest.load(std::memory_order_relaxed);
     while (value > seen && !longest.compare_exchange_weak(seen, value, std::memory_order_relaxed)) {
     }
 }
 
 void MixStats::recordCallback(Clock::time_point start, Clock::time_point end, int frames,
-                              float peakLeft, float peakRight) {
+                              float peakLeft, float peakRight) noexcept {
     m_framesMixed.fetch_add(static_cast<std::uint64_t>(frames), std::memory_order_relaxed);
     m_callbacks.fetch_add(1, std::memory_order_relaxed);
     raiseTo(m_longestCallbackMicros, toMicros(end - start));

@@ -15,7 +15,6 @@ struct MixStatsSnapshot {
     std::uint32_t longestGapMicros = 0;
     std::uint32_t longestCallbackCpuMicros = 0;
     int voicesInUse = 0;
-    int sourcesAttached = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
 };
@@ -33,16 +32,18 @@ public:
 
     // Audio thread, once per callback.
     void recordCallback(Clock::time_point start, Clock::time_point end, int frames, float peakLeft,
-                        float peakRight);
-    void recordCallbackCpu(std::uint64_t nanos);
-    void recordVoicesInUse(int voices) { m_voicesInUse.store(voices, std::memory_order_relaxed); }
+                        float peakRight) noexcept;
+    void recordCallbackCpu(std::uint64_t nanos) noexcept;
+    void recordVoicesInUse(int voices) noexcept {
+        m_voicesInUse.store(voices, std::memory_order_relaxed);
+    }
 
     // Any thread.
     MixStatsSnapshot snapshot() const;
     void reset();
 
 private:
-    static void raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value);
+    static void raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value) noexcept;
 
     std::atomic<std::uint64_t> m_framesMixed{0};
     std::atomic<std::uint64_t> m_callbacks{0};

@@ -8,13 +8,8 @@
 
 namespace pelgra::audio {
 
-namespace {
-// Pauses, resumes and stops fade over this long.
-constexpr int kFadeMillis = 4;
-} // namespace
-
 Mixer::Mixer(int mixRate, int voices)
-    : m_mixRate(mixRate), m_fadeFrames(std::max(1, mixRate * kFadeMillis / 1000)), m_book(voices),
+    : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
     for (auto& source : m_sources) {
@@ -127,13 +122,7 @@ void Mixer::detachSource(int slot) {
 }
 
 MixStatsSnapshot Mixer::stats() const {
-    MixStatsSnapshot snapshot = m_stats.snapshot();
-    for (const auto& source : m_sources) {
-        if (source.load(std::memory_order_relaxed) != nullptr) {
-            ++snapshot.sourcesAttached;
-        }
-    }
-    return snapshot;
+    return m_stats.snapshot();
 }
 
 // ---- Audio side --------------------------------------------------------------------

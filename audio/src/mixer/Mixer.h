@@ -6,13 +6,17 @@
 // thread, but the caller serialises them (one lock of its own); none waits for the
 // audio thread, except detachSource for the end of a mix in progress. They reach the
 // audio thread through a lock-free command ring and atomics. Audio side: render(),
-// from one thread at a time; it takes no lock, allocates nothing and touches no file.
+// from one thread at a time; it allocates nothing and touches no file. In real time it
+// takes no lock and never waits; only a render with Pacing::WaitForSources (the manual
+// output, on an application thread) may wait for the song worker to render ahead.
 #ifndef PELGRA_AUDIO_MIXER_H
 #define PELGRA_AUDIO_MIXER_H
 
+#include "PelgraAudio.h"
 #include "command/Command.h"
 #include "command/SpscRing.h"
 #include "mixer/AllVoiceCommands.h"
+#include "mixer/GainRamp.h"
 #include "mixer/MixStats.h"
 #include "mixer/StreamSource.h"
 #include "mixer/Voice.h"
@@ -32,7 +36,7 @@ public:
     static constexpr int kBlockFrames = 256;
     static constexpr int kSourceSlots = 64;
     static constexpr std::size_t kCommandCapacity = 8192;
-    static constexpr int kAnyVoice = -1;
+    static constexpr int kAnyVoice = FSOUND_FREE;
     static constexpr int kAllVoices = Command::kAllVoices;
 
     Mixer(int mixRate, int voices);

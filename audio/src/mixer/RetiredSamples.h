@@ -29,7 +29,6 @@ public:
     void retire(Mixer& mixer, std::unique_ptr<Sample> sample) noexcept;
     // Frees the oldest kept samples, as long as the mixer has released them.
     void collect(const Mixer& mixer) noexcept;
-    std::size_t size() const { return m_samples.size() - m_oldest; }
 
 private:
     struct Retired {

@@ -7,7 +7,7 @@
 
 namespace pelgra::audio {
 
-void Voice::start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) {
+void Voice::start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) noexcept {
     m_sample = &sample;
     m_position = 0;
     m_playId = playId;
@@ -16,21 +16,21 @@ void Voice::start(const Sample& sample, std::uint32_t playId, std::uint64_t comm
     m_fade.jumpTo(1.0f);
 }
 
-void Voice::pause(int fadeFrames) {
+void Voice::pause(int fadeFrames) noexcept {
     if (m_state == State::Playing) {
         m_state = State::Pausing;
         m_fade.rampTo(0.0f, fadeFrames);
     }
 }
 
-void Voice::resume(int fadeFrames) {
+void Voice::resume(int fadeFrames) noexcept {
     if (m_state == State::Pausing || m_state == State::Paused) {
         m_state = State::Playing;
         m_fade.rampTo(1.0f, fadeFrames);
     }
 }
 
-void Voice::stop(int fadeFrames) {
+void Voice::stop(int fadeFrames) noexcept {
     if (m_state == State::Paused) {
         m_state = State::Idle; // already silent
     } else if (m_state == State::Playing || m_state == State::Pausing) {
@@ -39,7 +39,7 @@ void Voice::stop(int fadeFrames) {
     }
 }
 
-bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float masterStep) {
+bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float masterStep) noexcept {
     int done = 0;
     while (done < frames && m_state != State::Idle && m_state != State::Paused) {
         int run =
@@ -71,7 +71,8 @@ bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float ma
     return m_state != State::Idle;
 }
 
-void Voice::mixRun(float* stereoAccumulator, int frames, float gain, float gainStep) const {
+void Voice::mixRun(float* stereoAccumulator, int frames, float gain,
+                   float gainStep) const noexcept {
     const float* frameData = m_sample->data.data() + m_position * m_sample->channels;
     if (m_sample->channels == 1) {
         mixMono(stereoAccumulator, frameData, frames, gain, gainStep);

@@ -37,7 +37,7 @@ public:
     void stoppedPlaying(const Sample& sample) noexcept;
 
     // Audio thread: `voice` ended by itself after the start that returned `playId`.
-    void reportEnded(int voice, std::uint32_t playId) {
+    void reportEnded(int voice, std::uint32_t playId) noexcept {
         m_endedIds[static_cast<std::size_t>(voice)].store(playId, std::memory_order_release);
     }
 

@@ -46,7 +46,7 @@ void SdlOutput::stop() noexcept {
     m_quietLogs.reset();
 }
 
-void SdlOutput::callback(void* self, std::uint8_t* stream, int bytes) {
+void SdlOutput::callback(void* self, std::uint8_t* stream, int bytes) noexcept {
     auto* output = static_cast<SdlOutput*>(self);
     // The device was opened for float frames: SDL hands their buffer over as bytes.
     output->m_mixer->render(static_cast<float*>(static_cast<void*>(stream)),

@@ -21,7 +21,7 @@ public:
     int bufferFrames() const override { return m_bufferFrames; }
 
 private:
-    static void callback(void* self, std::uint8_t* stream, int bytes);
+    static void callback(void* self, std::uint8_t* stream, int bytes) noexcept;
 
     const int m_mixRate;
     int m_bufferFrames = 0;

@@ -1,5 +1,6 @@
 // A decoded sample, ready to mix: float frames at the mixing rate. The application
-// side owns it; the audio thread reads the frames and keeps the two counters.
+// side owns it and sets `retired` when it is freed; the audio thread reads the frames
+// and keeps the count of voices reading them, which says when it may be freed.
 #ifndef PELGRA_AUDIO_SAMPLE_H
 #define PELGRA_AUDIO_SAMPLE_H
 

@@ -8,9 +8,12 @@
 #include <memory>
 #include <vector>
 
+// FluidSynth's own type names, declared here so that its header stays out of ours.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_player_t;
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace pelgra::audio {
 

@@ -2,6 +2,8 @@
 
 #include "PelgraAudio.h"
 
+#include "mixer/GainRamp.h"
+#include "mixer/MixKernels.h"
 #include "song/FrameRing.h"
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
 #include "song/MidiRenderer.h"
@@ -13,14 +15,14 @@
 #include "song/SongRenderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace pelgra::audio {
 namespace {
 
-constexpr int kFadesPerSecond = 250; // fades last 4 ms
-constexpr int kSliceFrames = 1024;   // what the worker renders at a time
-constexpr int kRingsPerSecond = 4;   // the ring holds a quarter of a second
+constexpr int kSliceFrames = 1024; // what the worker renders at a time
+constexpr int kRingsPerSecond = 4; // the ring holds a quarter of a second
 constexpr int kPrefillsPerSecond = 10;
 constexpr std::chrono::milliseconds kWaitLimit{2000};
 
@@ -77,7 +79,7 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
 }
 
 Song::Song(std::unique_ptr<SongRenderer> renderer, int mixRate)
-    : m_rampFrames(std::max(1, mixRate / kFadesPerSecond)), m_renderer(std::move(renderer)),
+    : m_rampFrames(fadeFramesAt(mixRate)), m_renderer(std::move(renderer)),
       m_ring(std::make_unique<FrameRing>(mixRate / kRingsPerSecond + m_rampFrames + kSliceFrames)),
       m_prefillFrames(prefillFor(mixRate, *m_ring, m_rampFrames)) {}
 
@@ -113,7 +115,7 @@ bool Song::isPlaying() const noexcept {
     return (m_command.load(std::memory_order_acquire) & kPlayingBit) != 0;
 }
 
-bool Song::faded() const noexcept {
+bool Song::stoppedAndSilent() const noexcept {
     const std::uint32_t command = m_command.load(std::memory_order_acquire);
     return (command & kPlayingBit) == 0 &&
            m_quietCommand.load(std::memory_order_acquire) == command;
@@ -227,8 +229,8 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
         // them out if they are audible, then skip to the song's new beginning.
         const std::uint64_t start = m_epochStart.load(std::memory_order_relaxed);
         mixed = mixFading(interleavedStereo, frames, position, start - position, false);
-        if (m_ramp == 0 || position == start) {
-            m_ramp = 0;
+        if (faded() || position == start) {
+            m_fade.jumpTo(0.0f);
             position = start;
             m_heardEpoch = ringEpoch;
         }
@@ -241,44 +243,43 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
     }
     m_ring->publishRead(position);
     m_ringClaim.clear(std::memory_order_release);
-    m_quietCommand.store(m_ramp == 0 ? command : kPlayingBit, std::memory_order_release);
+    m_quietCommand.store(faded() ? command : kPlayingBit, std::memory_order_release);
     return mixed;
+}
+
+void Song::aimFade(bool audible) noexcept {
+    const float target = audible ? 1.0f : 0.0f;
+    if (m_fade.target() == target) {
+        return;
+    }
+    // A turn midway takes only the part of a fade that is left, so that every fade
+    // moves at the same pace and a quick pause and resume does not dip for long.
+    const float distance = std::abs(target - m_fade.value());
+    m_fade.rampTo(target,
+                  static_cast<int>(std::lround(distance * static_cast<float>(m_rampFrames))));
+}
+
+bool Song::faded() const noexcept {
+    return !m_fade.ramping() && m_fade.value() == 0.0f;
 }
 
 int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
                     bool audible) noexcept {
+    aimFade(audible);
     const int wanted = static_cast<int>(std::min<std::uint64_t>(frames, available));
     int mixed = 0;
-    while (mixed < wanted) {
-        const float* in = m_ring->frame(position);
-        const int run = static_cast<int>(
+    while (mixed < wanted && !faded()) {
+        int run = static_cast<int>(
             std::min<std::uint64_t>(wanted - mixed, m_ring->contiguousFrom(position)));
-        float* target = out + 2 * mixed;
-        int done = 0;
-        if (audible && m_ramp == m_rampFrames) {
-            for (int i = 0; i < 2 * run; ++i) {
-                target[i] += in[i];
-            }
-            done = run;
-        } else {
-            for (; done < run; ++done) {
-                if (audible) {
-                    m_ramp = std::min(m_ramp + 1, m_rampFrames);
-                } else if (m_ramp == 0) {
-                    break;
-                } else {
-                    --m_ramp;
-                }
-                const float gain = static_cast<float>(m_ramp) / static_cast<float>(m_rampFrames);
-                target[2 * done] += in[2 * done] * gain;
-                target[2 * done + 1] += in[2 * done + 1] * gain;
-            }
+        if (m_fade.ramping()) {
+            run = std::min(run, m_fade.framesLeft());
         }
-        mixed += done;
-        position += done;
-        if (done < run) {
-            break;
-        }
+        const float gainStart = m_fade.value();
+        const float gainStep = (m_fade.valueAfter(run) - gainStart) / static_cast<float>(run);
+        mixStereo(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep);
+        m_fade.advance(run);
+        mixed += run;
+        position += run;
     }
     return mixed;
 }

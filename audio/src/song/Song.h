@@ -1,11 +1,11 @@
 // A song: a tracker module or a MIDI file playing as one more source of the mixer, at
 // full level, looping until stopped.
 //
-// Threads. open(), play(), stop(), setPaused(), isPlaying(), faded(), awaitRendered()
-// and the destructor are for application threads, also several at once; of them only
-// open(), awaitRendered() and the destructor wait for the song worker. mixInto() is for
-// the audio thread alone: it only reads frames the shared song worker rendered ahead
-// into the song's ring, and never waits, allocates or frees.
+// Threads. open(), play(), stop(), setPaused(), isPlaying(), stoppedAndSilent(),
+// awaitRendered() and the destructor are for application threads, also several at
+// once; of them only open(), awaitRendered() and the destructor wait for the song
+// worker. mixInto() is for the audio thread alone: it only reads frames the shared song
+// worker rendered ahead into the song's ring, and never waits, allocates or frees.
 //
 // A stopped song keeps its beginning rendered ahead (from its load, and again after each
 // stop), so that play() starts it at the next mix without waiting. A play() while the
@@ -24,6 +24,7 @@
 #ifndef PELGRA_AUDIO_SONG_H
 #define PELGRA_AUDIO_SONG_H
 
+#include "mixer/GainRamp.h"
 #include "mixer/StreamSource.h"
 #include "song/SongWorker.h"
 
@@ -64,7 +65,7 @@ public:
 
     // Stopped, and the audio thread has mixed its fade-out to the end: until the next
     // play(), mixing it adds nothing, so the mixer may let it go.
-    bool faded() const noexcept;
+    bool stoppedAndSilent() const noexcept;
 
     // Waits (bounded) until `frames` frames after those mixed so far are rendered ahead
     // (for a song that does not play: as far as a fade-out may need). For callers that mix faster
@@ -90,6 +91,10 @@ private:
     // fading towards `audible`; stops early when faded out. Returns the frames mixed.
     int mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
                   bool audible) noexcept;
+    // Turns the fade towards full level or silence, if it is not heading there already.
+    void aimFade(bool audible) noexcept;
+    // Silent and staying so: nothing of the song is heard.
+    bool faded() const noexcept;
     std::uint64_t freshFramesAhead() const noexcept;
     // The epoch whose frames the worker renders for a command: a stopped song's next.
     static std::uint32_t epochToRender(std::uint32_t command) noexcept;
@@ -119,7 +124,7 @@ private:
 
     std::uint32_t m_renderedEpoch = 0; // worker only
     std::uint32_t m_heardEpoch = 0;    // audio thread only: the epoch being mixed
-    int m_ramp = 0;                    // audio thread only: fade position, 0..m_rampFrames
+    GainRamp m_fade;                   // audio thread only: silent until the first play()
 };
 
 } // namespace pelgra::audio

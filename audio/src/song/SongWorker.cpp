@@ -61,7 +61,7 @@ void SongWorker::run() noexcept {
     while (!m_quitting) {
         bool rendered = false;
         // By index: tasks may come and go while the mutex is let go for rendering.
-        for (std::size_t i = 0; i < m_tasks.size(); ++i) {
+        for (std::size_t i = 0; i < m_tasks.size(); ++i) { // NOLINT(modernize-loop-convert)
             Task* task = m_tasks[i];
             m_current = task;
             lock.unlock();

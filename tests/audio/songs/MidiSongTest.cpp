@@ -20,12 +20,12 @@ protected:
         }
     }
 
-    SongFiles files;
-    std::string demo = files.write("demo.mid", pelgra::gen::makeDemoMidi());
+    SongFiles m_files;
+    std::string m_demo = m_files.write("demo.mid", pelgra::gen::makeDemoMidi());
 };
 
 TEST_F(MidiSong, LoadsAndSounds) {
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     ASSERT_NE(song, nullptr);
     song->play();
     const std::vector<float> out = pull(*song, kRate / 2);
@@ -38,7 +38,7 @@ TEST_F(MidiSong, LoadsAndSounds) {
 
 TEST_F(MidiSong, LoopsInsteadOfEnding) {
     // The tune lasts 3.2 s; its third second after the end sounds again.
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     ASSERT_NE(song, nullptr);
     song->play();
     const std::vector<float> out = pull(*song, 5 * kRate);

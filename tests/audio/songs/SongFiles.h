@@ -3,10 +3,10 @@
 #ifndef PELGRA_TESTS_SONG_FILES_H
 #define PELGRA_TESTS_SONG_FILES_H
 
+#include "TestSounds.h"
 #include "song/Song.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,17 +17,12 @@ constexpr int kRate = 48000;
 
 class SongFiles {
 public:
-    SongFiles();
-    ~SongFiles();
-    SongFiles(const SongFiles&) = delete;
-    SongFiles& operator=(const SongFiles&) = delete;
-
     // Writes the bytes to a file of that name in the directory; returns its path.
     std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
-    std::string directory() const { return m_directory.string(); }
+    std::string directory() const { return m_folder.folder().string(); }
 
 private:
-    std::filesystem::path m_directory;
+    testsupport::ScratchFolder m_folder{"songs"};
 };
 
 // Opens the file as a song at kRate, failing the test when that fails.

@@ -1,12 +1,13 @@
-// Sound files made by the tests themselves, in a scratch folder removed afterwards.
-#ifndef PELGRA_TESTS_AUDIO_TEST_SOUNDS_H
-#define PELGRA_TESTS_AUDIO_TEST_SOUNDS_H
+// The scratch folder every test, the soak test and the replay of fuzz findings write their
+// files in, and the sound files (WAV and other libsndfile formats) made there.
+#ifndef PELGRA_TESTS_SUPPORT_TEST_SOUNDS_H
+#define PELGRA_TESTS_SUPPORT_TEST_SOUNDS_H
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-namespace testsounds {
+namespace testsupport {
 
 struct Sine {
     int sampleRate = 48000;
@@ -17,14 +18,16 @@ struct Sine {
     int format = 0; // a libsndfile format; 0: 16-bit WAV
 };
 
-// A scratch folder for one test, removed with the object.
+// A folder of its own under the system's temporary folder, named for `purpose`, the
+// process and a count; removed with everything in it when the object goes.
 class ScratchFolder {
 public:
-    ScratchFolder();
+    explicit ScratchFolder(const std::string& purpose = "test");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
+    const std::filesystem::path& folder() const { return m_path; }
     std::string path(const std::string& fileName) const { return (m_path / fileName).string(); }
     // Writes a sine to fileName and returns its full path.
     std::string writeSine(const std::string& fileName, const Sine& sine) const;
@@ -38,6 +41,6 @@ private:
 
 std::vector<unsigned char> readBytes(const std::string& path);
 
-} // namespace testsounds
+} // namespace testsupport
 
 #endif

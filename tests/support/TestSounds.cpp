@@ -10,12 +10,13 @@
 
 #include <unistd.h>
 
-namespace testsounds {
+namespace testsupport {
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder(const std::string& purpose) {
     static std::atomic<int> folders{0};
-    m_path = std::filesystem::temp_directory_path() /
-             ("pelgra-audio-test-" + std::to_string(getpid()) + "-" + std::to_string(++folders));
+    m_path =
+        std::filesystem::temp_directory_path() /
+        ("pelgra-" + purpose + "-" + std::to_string(getpid()) + "-" + std::to_string(++folders));
     std::filesystem::create_directories(m_path);
 }
 
@@ -25,7 +26,7 @@ ScratchFolder::~ScratchFolder() {
 }
 
 std::string ScratchFolder::writeSine(const std::string& fileName, const Sine& sine) const {
-    const std::string file = path(fileName);
+    std::string file = path(fileName);
     SF_INFO info{};
     info.samplerate = sine.sampleRate;
     info.channels = sine.channels;
@@ -50,7 +51,7 @@ std::string ScratchFolder::writeSine(const std::string& fileName, const Sine& si
 
 std::string ScratchFolder::writeBytes(const std::string& fileName,
                                       const std::vector<unsigned char>& bytes) const {
-    const std::string file = path(fileName);
+    std::string file = path(fileName);
     std::ofstream out(file, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
@@ -62,4 +63,4 @@ std::vector<unsigned char> readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-} // namespace testsounds
+} // namespace testsupport

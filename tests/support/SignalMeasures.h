@@ -1,6 +1,6 @@
 // Measures of rendered interleaved stereo signals.
-#ifndef PELGRA_TESTS_AUDIO_SIGNAL_MEASURES_H
-#define PELGRA_TESTS_AUDIO_SIGNAL_MEASURES_H
+#ifndef PELGRA_TESTS_SUPPORT_SIGNAL_MEASURES_H
+#define PELGRA_TESTS_SUPPORT_SIGNAL_MEASURES_H
 
 #include <vector>
 

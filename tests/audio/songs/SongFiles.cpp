@@ -5,27 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace songtest {
 namespace {
 constexpr int kBlockFrames = 512;
 } // namespace
 
-SongFiles::SongFiles()
-    : m_directory(std::filesystem::temp_directory_path() /
-                  ("pelgra-songs-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(m_directory);
-}
-
-SongFiles::~SongFiles() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_directory, ignored);
-}
-
 std::string SongFiles::write(const std::string& name,
                              const std::vector<std::uint8_t>& bytes) const {
-    std::string path = (m_directory / name).string();
+    std::string path = m_folder.path(name);
     EXPECT_TRUE(pelgra::gen::writeFile(path, bytes)) << path;
     return path;
 }

@@ -30,9 +30,9 @@ std::vector<std::uint8_t> shortSawModule() {
 
 class SongPlayback : public testing::Test {
 protected:
-    SongFiles files;
-    std::string demo = files.write("demo.mod", pelgra::gen::makeDemoModule());
-    std::string saw = files.write("saw.mod", shortSawModule());
+    SongFiles m_files;
+    std::string m_demo = m_files.write("demo.mod", pelgra::gen::makeDemoModule());
+    std::string m_saw = m_files.write("saw.mod", shortSawModule());
 
     // The first frames of a song played for the first time.
     std::vector<float> freshStart(const std::string& path, int frames) {
@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(SongPlayback, IsSilentUntilPlayedThenSoundsFromTheFirstFrames) {
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     EXPECT_FALSE(song->isPlaying());
     EXPECT_EQ(peak(pull(*song, kWhile)), 0.0f);
 
@@ -56,8 +56,8 @@ TEST_F(SongPlayback, IsSilentUntilPlayedThenSoundsFromTheFirstFrames) {
 }
 
 TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
-    std::unique_ptr<Song> song = openSong(demo);
-    std::unique_ptr<Song> reference = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
+    std::unique_ptr<Song> reference = openSong(m_demo);
     song->play();
     reference->play();
     pull(*song, kWhile);
@@ -80,7 +80,7 @@ TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
 }
 
 TEST_F(SongPlayback, StopFadesOutAndPlayAfterwardsStartsFromTheBeginning) {
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     song->play();
     pull(*song, 3 * kWhile);
     song->stop();
@@ -89,39 +89,39 @@ TEST_F(SongPlayback, StopFadesOutAndPlayAfterwardsStartsFromTheBeginning) {
     EXPECT_EQ(peak(stopped, song->rampFrames(), kWhile), 0.0f);
 
     song->play();
-    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(demo, kWhile)), -1);
+    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(m_demo, kWhile)), -1);
 }
 
 TEST_F(SongPlayback, PlayWhilePlayingFadesTheOldSoundOutThenStartsOver) {
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     song->play();
     pull(*song, 3 * kWhile);
     song->play();
     const int fade = song->rampFrames();
     const std::vector<float> replay = pull(*song, fade + kWhile);
     EXPECT_GT(peak(replay, 0, fade), 0.0f);
-    EXPECT_EQ(firstDifference(replay, fade, freshStart(demo, kWhile)), -1);
+    EXPECT_EQ(firstDifference(replay, fade, freshStart(m_demo, kWhile)), -1);
 }
 
 TEST_F(SongPlayback, PausedSongStartsOverWhenPlayed) {
-    std::unique_ptr<Song> song = openSong(demo);
+    std::unique_ptr<Song> song = openSong(m_demo);
     song->play();
     pull(*song, 3 * kWhile);
     song->setPaused(true);
     pull(*song, kWhile);
     song->play();
-    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(demo, kWhile)), -1);
+    EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(m_demo, kWhile)), -1);
 }
 
 TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
-    std::unique_ptr<Song> first = openSong(demo);
-    std::unique_ptr<Song> second = openSong(saw);
+    std::unique_ptr<Song> first = openSong(m_demo);
+    std::unique_ptr<Song> second = openSong(m_saw);
     first->play();
     second->play();
     const std::vector<float> mixed = pull({first.get(), second.get()}, kWhile);
 
-    std::vector<float> sum = freshStart(demo, kWhile);
-    const std::vector<float> alone = freshStart(saw, kWhile);
+    std::vector<float> sum = freshStart(m_demo, kWhile);
+    const std::vector<float> alone = freshStart(m_saw, kWhile);
     for (std::size_t i = 0; i < sum.size(); ++i) {
         sum[i] += alone[i];
     }
@@ -130,7 +130,7 @@ TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
 }
 
 TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
-    std::unique_ptr<Song> song = openSong(saw);
+    std::unique_ptr<Song> song = openSong(m_saw);
     song->play();
     // At speed 1 a pass lasts 64 ticks of 20 ms; the note sounds for the first half.
     const int pass = kRate * 64 / 50;
@@ -140,8 +140,8 @@ TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
 }
 
 TEST_F(SongPlayback, DestroyingAPlayingSongIsSafe) {
-    std::unique_ptr<Song> song = openSong(demo);
-    std::unique_ptr<Song> other = openSong(saw);
+    std::unique_ptr<Song> song = openSong(m_demo);
+    std::unique_ptr<Song> other = openSong(m_saw);
     song->play();
     other->play();
     pull({song.get(), other.get()}, kWhile);
