@@ -62,7 +62,7 @@ const BenchFolder& folder() {
 
 // A mono 16-bit WAV at the mixing rate holding `frames` frames of a quiet square wave.
 std::string writeTone(const std::string& name, int frames) {
-    const std::string path = folder().file(name);
+    std::string path = folder().file(name);
     SF_INFO info{};
     info.samplerate = kRate;
     info.channels = 1;
@@ -78,7 +78,7 @@ std::string writeTone(const std::string& name, int frames) {
 }
 
 std::string writeSong() {
-    const std::string path = folder().file("demo.mod");
+    std::string path = folder().file("demo.mod");
     pelgra::gen::writeFile(path, pelgra::gen::makeDemoModule());
     return path;
 }
@@ -196,9 +196,9 @@ void callLatencyWhileSongsStart(benchmark::State& state) {
         return;
     }
     static const std::string songFile = writeSong();
-    std::vector<FMUSIC_MODULE*> songs;
-    for (int song = 0; song < kSongs; ++song) {
-        songs.push_back(FMUSIC_LoadSong(songFile.c_str()));
+    std::vector<FMUSIC_MODULE*> songs(kSongs);
+    for (FMUSIC_MODULE*& song : songs) {
+        song = FMUSIC_LoadSong(songFile.c_str());
     }
     static const std::string tone = writeTone("short.wav", kRate / 100);
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, tone.c_str(), FSOUND_NORMAL, 0, 0);
@@ -333,9 +333,9 @@ void freeWhileNotDraining(benchmark::State& state) {
     static const std::string tone = writeTone("tiny.wav", 16);
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<FSOUND_SAMPLE*> samples;
-        for (int index = 0; index < kSamples; ++index) {
-            samples.push_back(FSOUND_Sample_Load(FSOUND_FREE, tone.c_str(), FSOUND_NORMAL, 0, 0));
+        std::vector<FSOUND_SAMPLE*> samples(kSamples);
+        for (FSOUND_SAMPLE*& sample : samples) {
+            sample = FSOUND_Sample_Load(FSOUND_FREE, tone.c_str(), FSOUND_NORMAL, 0, 0);
         }
         FSOUND_PlaySound(FSOUND_FREE, samples.front());
         state.ResumeTiming();

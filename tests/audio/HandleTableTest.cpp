@@ -82,9 +82,9 @@ TEST(HandleTableTest, RemoveAllMakesEveryHandleStale) {
 TEST(HandleTableTest, RemovingNeedsNoMemory) {
     // A remove that failed halfway would leave its object stranded in a stale slot.
     SampleTable table;
-    std::vector<std::uintptr_t> handles;
-    for (int value = 0; value < 100; ++value) {
-        handles.push_back(table.insert(std::make_unique<int>(value)));
+    std::vector<std::uintptr_t> handles(100);
+    for (std::uintptr_t& handle : handles) {
+        handle = table.insert(std::make_unique<int>(0));
     }
     g_allocationsFail = true;
     int removed = 0;
