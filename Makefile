@@ -74,6 +74,7 @@ bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
 	build/bin/realtime_bench
+	build/bin/limiter_bench
 
 clean:
 	rm -rf build build-asan build-tsan build-mingw build-fuzz

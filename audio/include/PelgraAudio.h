@@ -7,6 +7,7 @@
  * Errors: no call crashes on bad input. Calls that produce a handle return NULL on
  * failure; calls that return int return 0 (or -1 where a voice number is expected)
  * when they did nothing. A failure loses nothing and leaves the library as it was.
+ * FSOUND_GetError() then says why, as one of the FMOD_ERR_ codes below.
  * Handles are checked against the library's own table: NULL, freed, stale and
  * never-issued handles are refused. Every call made before FSOUND_Init or after
  * FSOUND_Close is refused the same way.
@@ -64,6 +65,51 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_MAX_VOICES 1024
 #define PELGRA_AUDIO_MAX_VOLUME 255
 
+/* Why a call failed: what FSOUND_GetError() returns. Each call that fails notes the
+ * reason for the calling thread; the calls that may give a code are named with it. */
+#define FMOD_ERR_NONE 0 /* no call of this thread has failed yet */
+/* The library does not run: a call before FSOUND_Init or after FSOUND_Close. */
+#define FMOD_ERR_UNINITIALIZED 1
+/* FSOUND_Init or PelgraAudio_SetOutput while the library runs. */
+#define FMOD_ERR_INITIALIZED 2
+/* An argument out of its range: a rate, a voice count or number, a slot other than
+ * FSOUND_FREE, an offset or length outside the file, a NULL name or pointer. */
+#define FMOD_ERR_INVALID_PARAM 3
+/* A sample or song handle that is NULL, freed, stale, forged or of the other kind. */
+#define FMOD_ERR_INVALID_HANDLE 4
+/* Sample_Load, LoadSong: no file of that name, or it is not a regular file (a folder). */
+#define FMOD_ERR_FILE_NOTFOUND 5
+/* Sample_Load, LoadSong: the file is empty, cut short or damaged, or its header claims
+ * an impossible rate. */
+#define FMOD_ERR_FILE_BAD 6
+/* Sample_Load, LoadSong: the file is of no format the library reads as a sample (or as
+ * a song); also every load of a kind this build of the library left out. */
+#define FMOD_ERR_FILE_FORMAT 7
+/* Sample_Load, LoadSong: the file would decode to more than 2^27 floats (a sample) or
+ * is larger than 64 MiB (a song). */
+#define FMOD_ERR_FILE_TOO_LARGE 8
+/* Sample_Load: the file has more than two channels; samples are mono or stereo. */
+#define FMOD_ERR_TOO_MANY_CHANNELS 9
+/* LoadSong: a MIDI file, and no SoundFont 2 file at $PELGRA_SOUNDFONT (or, unset, the
+ * General MIDI one installed) to play it with. */
+#define FMOD_ERR_NO_SOUNDFONT 10
+/* FSOUND_Init: the output could not be opened (no sound device, say). */
+#define FMOD_ERR_OUTPUT 11
+/* FSOUND_Init, PelgraAudio_SetOutput: the output name (given, or in PELGRA_AUDIO_OUTPUT)
+ * is none of "sdl", "null" and "manual", or this build lacks it. */
+#define FMOD_ERR_UNKNOWN_OUTPUT 12
+/* PlaySound, SetPaused, StopSound: the command queue to the audio thread is full (over
+ * 4000 calls between two mixes). PelgraAudio_Render: another thread's render is in
+ * progress. */
+#define FMOD_ERR_BUSY 13
+/* Sample_Load, LoadSong: 65535 samples, or 65535 songs, loaded already. PlaySong: 64
+ * songs playing (or fading out after a stop) already. */
+#define FMOD_ERR_LIMIT 14
+/* Memory, or a thread, could not be had. */
+#define FMOD_ERR_MEMORY 15
+/* Anything else the library did not expect. */
+#define FMOD_ERR_INTERNAL 16
+
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
 /* Opens the output at mixRate Hz (8000..192000), stereo, with maxSoftwareChannels
@@ -79,11 +125,24 @@ PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned 
  * has let go of each song, under the lock. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
-/* Master volume of the sound-effect voices: 0..255, clamped; the change glides over
- * one mixing block. Songs are untouched. Returns 1 when set, 0 when the library does
- * not run.
+/* Master volume of the sound-effect voices: 0..255, clamped. Songs are untouched
+ * (PelgraAudio_SetMusicVolume sets theirs). A change glides over one block of 256
+ * frames. Returns 1 when set, 0 when the library does not run.
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_SetSFXMasterVolume(int volume);
+
+/* An extension, its pair for music: the volume of every song, 0..255, clamped; sound
+ * effects are untouched. Songs start at 255 with each FSOUND_Init. A change glides over
+ * one block of 256 frames, as the effects' volume does. Returns 1 when set, 0 when the
+ * library does not run.
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
+
+/* The reason of the calling thread's latest failed call: an FMOD_ERR_ code. A call
+ * that succeeds leaves it as it was, and so does reading it; FMOD_ERR_NONE until a
+ * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close.
+ * Blocks: never; takes no lock. */
+PELGRA_AUDIO_API int FSOUND_GetError(void);
 
 /* ---- Sound effects ------------------------------------------------------------ */
 
@@ -155,6 +214,12 @@ PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
 
 /* ---- Extensions ----------------------------------------------------------------- */
 
+/* A short English text for an FMOD_ERR_ code, such as "file not found"; for a value
+ * that is no code, "unknown error code". Never NULL; the text is the library's own and
+ * lives as long as the process.
+ * Blocks: never; takes no lock. */
+PELGRA_AUDIO_API const char* PelgraAudio_GetErrorString(int code);
+
 /* Chooses the output for the next FSOUND_Init, overriding PELGRA_AUDIO_OUTPUT:
  * "sdl" (the default: the SDL2 audio device), "null" (mixed in real time by a thread
  * of the library and discarded) or "manual" (mixed only by PelgraAudio_Render).
@@ -165,7 +230,9 @@ PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
 /* With the manual output: mixes frames stereo frames into interleavedStereo
  * (2 * frames floats). Returns the frames written; 0 when the library does not run
- * with the manual output, or while another thread's render is in progress.
+ * with the manual output (FMOD_ERR_UNINITIALIZED), for a NULL buffer or a negative
+ * count (FMOD_ERR_INVALID_PARAM), or while another thread's render is in progress
+ * (FMOD_ERR_BUSY).
  * Blocks: until songs have rendered the frames asked for (bounded), so that the mix is
  * the one a real-time output would make; takes no lock. */
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);
@@ -184,6 +251,8 @@ typedef struct PelgraAudioStats {
     float peakLeft, peakRight;             /* output peak of the last callback, 0..1 */
     unsigned int longestCallbackCpuMicros; /* most CPU time of the audio thread in one
                                             * callback; 0 unless PelgraAudio_SetCpuTiming */
+    float gainReductionDb; /* the limiter's deepest gain reduction in the last callback,
+                              in dB: 0 when it let everything through, 6 when it halved */
 } PelgraAudioStats;
 
 /* Fills *stats with the figures since the start or the last reset. Returns 1, or 0
@@ -200,6 +269,18 @@ PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
  * CPU clock is a system call, dearer than a callback with nothing to mix. Returns 1.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetCpuTiming(int on);
+
+/* The limiter at the end of the mix, on at every start: it holds peaks to -0.05 dBFS
+ * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to a multiple of 16
+ * frames, at least 32; 96 frames at 48 kHz) and loud sums come out lowered, not
+ * flattened. Below that level
+ * it changes nothing. enabled 0 switches it off, for an application that masters its
+ * own mix (sums are then clipped to -1..1); 1 switches it back on. Takes effect at the
+ * next callback: the switch drops the frames in the look-ahead, or inserts that much
+ * silence, so make it before sounds play. Returns 1 when done, 0 when the library
+ * does not run.
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_SetLimiter(int enabled);
 
 #ifdef __cplusplus
 }

@@ -13,6 +13,8 @@
 class ManualAudioTest : public ::testing::Test {
 protected:
     static constexpr int kRate = 48000;
+    // The limiter's look-ahead delays the whole output by 2 ms: 96 frames at 48 kHz.
+    static constexpr int kOutputDelay = 96;
 
     void SetUp() override { start(32); }
     void TearDown() override {

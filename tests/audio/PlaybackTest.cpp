@@ -135,7 +135,7 @@ TEST_F(PlaybackTest, LoopingSamplesRepeatAndOneShotsEnd) {
     FSOUND_PlaySound(FSOUND_FREE, oneShot);
     out = render(3 * sine.frames + 1000);
     EXPECT_NEAR(measure::peak(out, 0, 0, sine.frames), 0.5f, 0.005f);
-    EXPECT_EQ(measure::peak(out, 0, sine.frames), 0.0f);
+    EXPECT_EQ(measure::peak(out, 0, sine.frames + kOutputDelay), 0.0f);
     EXPECT_EQ(stats().voicesInUse, 0);
 }
 
@@ -183,7 +183,7 @@ TEST_F(PlaybackTest, FreeingASampleStopsItsVoices) {
     EXPECT_EQ(stats().samplesAlive, 1);
 }
 
-TEST_F(PlaybackTest, SumsAreClippedAtTheOutput) {
+TEST_F(PlaybackTest, SumsNeverExceedFullScale) {
     Sine loud;
     loud.amplitude = 0.9;
     FSOUND_SAMPLE* sample = loadSine(loud);
@@ -191,8 +191,9 @@ TEST_F(PlaybackTest, SumsAreClippedAtTheOutput) {
         FSOUND_PlaySound(FSOUND_FREE, sample);
     }
     const std::vector<float> out = render(4800);
-    EXPECT_EQ(measure::peak(out, 0), 1.0f);
-    EXPECT_EQ(stats().peakLeft, 1.0f);
+    EXPECT_LE(measure::peak(out, 0), 1.0f);
+    EXPECT_GT(measure::peak(out, 0), 0.99f);
+    EXPECT_EQ(stats().peakLeft, measure::peak(out, 0));
 }
 
 TEST_F(PlaybackTest, StatsCountWhatWasMixed) {

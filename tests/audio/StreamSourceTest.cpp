@@ -1,5 +1,5 @@
-// Stream sources (songs) in the mixer: full level beside the voices, and safe to
-// delete once detached.
+// Stream sources (songs) in the mixer: at the music gain beside the voices, and safe
+// to delete once detached.
 #include "mixer/Mixer.h"
 #include "sample/Sample.h"
 
@@ -40,6 +40,31 @@ TEST(StreamSourceTest, SourcesPlayAtFullLevelBesideAttenuatedVoices) {
     mixer.render(out.data(), 512);
     mixer.render(out.data(), 512);
     EXPECT_FLOAT_EQ(out[1000], 0.25f) << "stopping every voice leaves the song";
+}
+
+TEST(StreamSourceTest, MusicGainScalesSourcesOnlyAndGlidesOverOneBlock) {
+    Mixer mixer(48000, 4);
+    ConstantSource song(0.5f);
+    const std::unique_ptr<Sample> effect = constantSample(0.25f);
+    mixer.setLimiterEnabled(false); // its look-ahead would delay the samples looked at
+    mixer.setMusicGain(0.5f);
+    ASSERT_GE(mixer.attachSource(song), 0);
+    std::vector<float> out(2 * Mixer::kBlockFrames);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    EXPECT_FLOAT_EQ(out[0], 0.25f) << "set before any source was mixed: no glide";
+
+    mixer.setMusicGain(0.0f);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    // A straight line down, reaching silence with the block's end.
+    EXPECT_FLOAT_EQ(out[0], 0.25f);
+    EXPECT_NEAR(out[Mixer::kBlockFrames], 0.125f, 0.005f);
+    EXPECT_LT(out.back(), 0.005f);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    EXPECT_EQ(out.back(), 0.0f);
+
+    mixer.play(Mixer::kAnyVoice, *effect);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    EXPECT_FLOAT_EQ(out.back(), 0.25f) << "voices keep their level";
 }
 
 TEST(StreamSourceTest, DetachedSourcesAreNoLongerPulled) {

@@ -26,15 +26,21 @@ protected:
                                   FSOUND_NORMAL | FSOUND_LOOP_NORMAL, 0, 0);
     }
 
+    // Frames count from the change: what was mixed after it leaves the limiter's
+    // look-ahead kOutputDelay frames into the render.
     static float levelAt(const std::vector<float>& out, int frame) {
-        return measure::peak(out, 0, frame, frame + 4);
+        return measure::peak(out, 0, kOutputDelay + frame, kOutputDelay + frame + 4);
+    }
+
+    static float peakFrom(const std::vector<float>& out, int frame) {
+        return measure::peak(out, 0, kOutputDelay + frame);
     }
 
     // The level falls from about `from` to nothing over one fade, neither at once nor late.
     static void expectFadeOut(const std::vector<float>& out, float from) {
         EXPECT_GT(levelAt(out, 0), 0.9f * from) << "the sound was cut";
         EXPECT_NEAR(levelAt(out, kFade / 2), from / 2, 0.1f * from);
-        EXPECT_EQ(measure::peak(out, 0, kFade + 4), 0.0f);
+        EXPECT_EQ(peakFrom(out, kFade + 4), 0.0f);
     }
 
     int m_tones = 0;
@@ -83,7 +89,7 @@ TEST_F(VoiceFadeTest, MasterVolumeGlidesInsteadOfStepping) {
     // Over one 256-frame block.
     EXPECT_GT(levelAt(out, 0), 0.45f);
     EXPECT_NEAR(levelAt(out, 128), 0.25f, 0.03f);
-    EXPECT_EQ(measure::peak(out, 0, 256), 0.0f);
+    EXPECT_EQ(peakFrom(out, 256), 0.0f);
 }
 
 TEST_F(VoiceFadeTest, ASilentVoiceIsTakenBeforeAFadingOrTheOldestOne) {
@@ -116,13 +122,13 @@ TEST_F(VoiceFadeTest, CommandsForEveryVoiceActAsIfSentToEachVoice) {
     FSOUND_PlaySound(FSOUND_FREE, tone);
     render(kSettle);
     FSOUND_SetPaused(FSOUND_ALL, 1);
-    EXPECT_EQ(measure::peak(render(kSettle), 0, kFade + 4), 0.0f) << "both paused";
+    EXPECT_EQ(peakFrom(render(kSettle), kFade + 4), 0.0f) << "both paused";
 
     // A voice started after the pause plays; one resumed on its own plays.
     const int later = FSOUND_PlaySound(FSOUND_FREE, tone);
     FSOUND_SetPaused(first, 0);
     std::vector<float> out = render(kSettle);
-    EXPECT_NEAR(measure::peak(out, 0, kFade + 4), 0.5f, 0.01f) << "two of three voices";
+    EXPECT_NEAR(peakFrom(out, kFade + 4), 0.5f, 0.01f) << "two of three voices";
 
     // Resuming every voice, then stopping every voice within one callback: silence,
     // with the voices freed; a start after the stop plays.
@@ -130,7 +136,7 @@ TEST_F(VoiceFadeTest, CommandsForEveryVoiceActAsIfSentToEachVoice) {
     FSOUND_StopSound(FSOUND_ALL);
     FSOUND_PlaySound(later, tone);
     out = render(kSettle);
-    EXPECT_NEAR(measure::peak(out, 0, kFade + 4), 0.25f, 0.01f) << "the voice started after";
+    EXPECT_NEAR(peakFrom(out, kFade + 4), 0.25f, 0.01f) << "the voice started after";
     EXPECT_EQ(stats().voicesInUse, 1);
 }
 

@@ -4,7 +4,7 @@
 #include "MidiWriter.h"
 #include "ModuleWriter.h"
 #include "PlayerRun.h"
-#include "WavWriter.h"
+#include "SoundFileWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include <stdlib.h>
 
@@ -72,6 +73,44 @@ protected:
         std::ofstream(m_folder / "notes.txt") << "not a sound at all\n";
     }
     void TearDown() override { fs::remove_all(m_folder); }
+
+    // 5.1 surround: more channels than the engine plays, though libsndfile reads it.
+    void writeSurround(const std::string& name) const {
+        SF_INFO info{};
+        info.samplerate = kToneRate;
+        info.channels = 6;
+        info.format = SF_FORMAT_WAVEX | SF_FORMAT_PCM_24;
+        SNDFILE* file = sf_open((m_folder / name).c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        std::vector<float> frames(6 * 4410, 0.25f);
+        sf_writef_float(file, frames.data(), 4410);
+        sf_close(file);
+    }
+
+    // An Ogg Vorbis file missing its end, as a download cut short leaves it.
+    void writeCutOgg(const std::string& name) const {
+        std::vector<float> tone(2 * kToneRate);
+        for (std::size_t i = 0; i < tone.size(); ++i) {
+            tone[i] = static_cast<float>(0.5 * std::sin(0.05 * static_cast<double>(i)));
+        }
+        SF_INFO info{};
+        info.samplerate = kToneRate;
+        info.channels = 1;
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        const fs::path whole = m_folder / "whole.ogg";
+        SNDFILE* file = sf_open(whole.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        sf_writef_float(file, tone.data(), static_cast<sf_count_t>(tone.size()));
+        sf_close(file);
+        fs::copy_file(whole, m_folder / name);
+        fs::resize_file(m_folder / name, fs::file_size(whole) * 9 / 10);
+        fs::remove(whole);
+    }
+
+    std::string bytesOf(const std::string& name) const {
+        std::ifstream file(m_folder / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
 
     PlayerRun run(const std::string& args, const std::string& launcher = "") const {
         return runPlayer(m_folder, args, launcher);
@@ -140,7 +179,7 @@ TEST_F(PlayerCli, SeveralFilesRenderOneAfterAnother) {
 TEST_F(PlayerCli, RenderOfASongWithoutSecondsIsOnePass) {
     for (const std::string song : {"song.mod", "song.mid"}) {
         ASSERT_EQ(run("--render out.wav " + song).status, 0) << song;
-        const double pass = pelgra::play::probeFile((folder() / song).string()).seconds;
+        const double pass = *pelgra::play::probeFile((folder() / song).string()).seconds;
         const WavFacts out = wav("out.wav");
         EXPECT_EQ(out.frames, std::llround(pass * 48000)) << song;
         EXPECT_GT(out.rms(0), 0.001) << song;
@@ -211,7 +250,13 @@ TEST_F(PlayerCli, FilesItCannotPlayFailWithTheReason) {
         {".", "pelgra-play: .: is a folder, not a sound file\n"},
         {"--render out.wav tone.wav missing.wav", "pelgra-play: missing.wav: no such file\n"},
         {"--render /no/such/folder/out.wav tone.wav", "pelgra-play: cannot write "},
+        {"--render out.wav six.wav",
+         "pelgra-play: six.wav: cannot play it: more than two channels"},
+        {"--render out.wav cut.ogg",
+         "pelgra-play: cut.ogg: cannot play it: the file is empty, cut short"},
     };
+    writeSurround("six.wav");
+    writeCutOgg("cut.ogg");
     for (const auto& failing : cases) {
         const PlayerRun player = run(failing.args);
         EXPECT_EQ(player.status, 1) << failing.args;
@@ -221,8 +266,9 @@ TEST_F(PlayerCli, FilesItCannotPlayFailWithTheReason) {
 }
 
 TEST_F(PlayerCli, WrongCommandLinesFailWithUsageStatus) {
-    for (const char* args : {"--bogus tone.wav", "--volume 300 tone.wav", "--rate", "",
-                             "--demo tone.wav", "--render out.wav --loop tone.wav"}) {
+    for (const char* args : {"--bogus tone.wav", "--volume 300 tone.wav",
+                             "--music-volume 256 song.mod", "--render out.mp3 tone.wav", "--rate",
+                             "", "--demo tone.wav", "--render out.wav --loop tone.wav"}) {
         const PlayerRun player = run(args);
         EXPECT_EQ(player.status, 2) << args;
         EXPECT_TRUE(contains(player.err, "Try 'pelgra-play --help'")) << args << ": " << player.err;
@@ -247,16 +293,18 @@ TEST_F(PlayerCli, AnUnopenableDeviceIsReportedInOneLineWithTheWayOut) {
 }
 
 TEST_F(PlayerCli, PlaysInRealTimeWithPlainStatusLinesWhenNotOnATerminal) {
-    const PlayerRun player = run("--seconds 0.3 tone.wav", "PELGRA_AUDIO_OUTPUT=null");
+    const PlayerRun player = run("--seconds 0.3 song.mod tone.wav", "PELGRA_AUDIO_OUTPUT=null");
     ASSERT_EQ(player.status, 0) << player.err;
-    EXPECT_TRUE(contains(player.out, "tone.wav  voices ")) << player.out;
+    // Time and length, and the title: the module's own, or the file's name.
+    EXPECT_TRUE(contains(player.out, " / 00:07.6  test tune  voices ")) << player.out;
+    EXPECT_TRUE(contains(player.out, " / 00:00.5  tone.wav  voices ")) << player.out;
     EXPECT_FALSE(contains(player.out, "\r")) << player.out;
 }
 
-TEST_F(PlayerCli, InterruptStopsEndlessPlayCleanly) {
+TEST_F(PlayerCli, InterruptStopsEndlessPlayCleanlyWithStatus130) {
     const PlayerRun player =
         run("--loop tone.wav", "PELGRA_AUDIO_OUTPUT=null timeout --preserve-status -s INT 2");
-    EXPECT_EQ(player.status, 0) << player.err;
+    EXPECT_EQ(player.status, 130) << player.err;
     EXPECT_TRUE(contains(player.out, "tone.wav  voices 1/32")) << player.out;
 }
 
@@ -271,4 +319,94 @@ TEST_F(PlayerCli, DemoRendersWithoutADeviceAndLeavesNoTemporaryFiles) {
     for (const auto& entry : fs::directory_iterator(folder())) {
         EXPECT_EQ(entry.path().filename().string().rfind("pelgra-demo-", 0), std::string::npos);
     }
+}
+
+TEST_F(PlayerCli, RenderNeverDestroysAFileAndAFailedOneLeavesNothing) {
+    const std::string tone = bytesOf("tone.wav");
+    fs::create_hard_link(folder() / "tone.wav", folder() / "same.wav");
+    for (const char* args : {"--render tone.wav tone.wav", "--render ./tone.wav song.mod tone.wav",
+                             "--render same.wav tone.wav"}) {
+        const PlayerRun player = run(args);
+        EXPECT_EQ(player.status, 2) << args;
+        EXPECT_TRUE(contains(player.err, "would overwrite")) << args << ": " << player.err;
+    }
+    EXPECT_EQ(bytesOf("tone.wav"), tone);
+
+    // A render that fails half way leaves the file it would replace as it was.
+    writeSurround("six.wav");
+    std::ofstream(folder() / "out.wav") << "an older file";
+    EXPECT_EQ(run("--render out.wav tone.wav six.wav").status, 1);
+    EXPECT_EQ(run("--render new.wav tone.wav six.wav").status, 1);
+    EXPECT_EQ(bytesOf("out.wav"), "an older file");
+    EXPECT_FALSE(fs::exists(folder() / "new.wav"));
+    for (const auto& entry : fs::directory_iterator(folder())) {
+        EXPECT_FALSE(contains(entry.path().filename().string(), "partial")) << entry.path();
+    }
+}
+
+TEST_F(PlayerCli, RenderWritesTheFormatItsNameAsksFor) {
+    const struct {
+        const char* name;
+        int format;
+    } cases[] = {{"out.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                 {"out.OGG", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                 {"out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16}};
+    for (const auto& wanted : cases) {
+        ASSERT_EQ(run(std::string("--render ") + wanted.name + " tone.wav").status, 0);
+        SF_INFO info{};
+        SNDFILE* file = sf_open((folder() / wanted.name).c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr) << wanted.name;
+        sf_close(file);
+        EXPECT_EQ(info.format, wanted.format) << wanted.name;
+        EXPECT_NEAR(static_cast<double>(info.frames), kToneSeconds * 48000, 1.0) << wanted.name;
+    }
+}
+
+TEST_F(PlayerCli, InfoSaysWhatTheEngineWouldDoAndNoImpossibleLength) {
+    writeSurround("six.wav");
+    writeCutOgg("cut.ogg");
+    const PlayerRun player = run("--info six.wav cut.ogg tone.wav");
+    EXPECT_EQ(player.status, 1);
+    EXPECT_TRUE(contains(player.out, "six.wav\n  kind:     none: the engine cannot play it: more "
+                                     "than two channels"))
+        << player.out;
+    EXPECT_TRUE(contains(player.out, "  length:   unknown\n")) << player.out;
+    EXPECT_TRUE(contains(player.out, "tone.wav\n  kind:     sound effect\n")) << player.out;
+
+    const PlayerRun noSoundFont = run("--info song.mid", "PELGRA_SOUNDFONT=/no/such.sf2");
+    EXPECT_EQ(noSoundFont.status, 1);
+    EXPECT_TRUE(
+        contains(noSoundFont.out, "kind:     none: the engine cannot play it: no SoundFont"))
+        << noSoundFont.out;
+}
+
+TEST_F(PlayerCli, MusicVolumeSetsTheSongsAndVolumeOnlyTheEffects) {
+    ASSERT_EQ(run("--render full.wav --seconds 1 song.mod").status, 0);
+    ASSERT_EQ(run("--render soft.wav --seconds 1 --music-volume 64 --volume 0 song.mod").status, 0);
+    ASSERT_EQ(run("--render mute.wav --seconds 1 --music-volume 0 --volume 255 song.mod").status,
+              0);
+    EXPECT_NEAR(wav("soft.wav").peak(0) / wav("full.wav").peak(0), 64.0 / 255.0, 0.01);
+    EXPECT_EQ(wav("mute.wav").peak(0), 0.0);
+    ASSERT_EQ(run("--render effect.wav --music-volume 0 tone.wav").status, 0);
+    EXPECT_GT(wav("effect.wav").peak(0), 0.05);
+}
+
+TEST_F(PlayerCli, AMisspeltOutputIsNamedAsSuch) {
+    const PlayerRun player = run("tone.wav", "PELGRA_AUDIO_OUTPUT=nul");
+    EXPECT_EQ(player.status, 1);
+    EXPECT_TRUE(contains(player.err, "PELGRA_AUDIO_OUTPUT=nul names no output")) << player.err;
+}
+
+TEST_F(PlayerCli, OnATerminalNSkipsToTheNextFile) {
+    // A terminal of its own (script), fed n and, once the next file plays, q.
+    const std::string command = "cd '" + folder().string() +
+                                "' && (sleep 1; printf n; sleep 1; printf q; sleep 1) | "
+                                "PELGRA_AUDIO_OUTPUT=null timeout 20 script -qec \"'" +
+                                PELGRA_PLAY_BINARY +
+                                "' --seconds 30 song.mod tone.wav\" /dev/null >terminal.out";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string terminal = bytesOf("terminal.out");
+    EXPECT_TRUE(contains(terminal, "test tune  voices ")) << terminal;
+    EXPECT_TRUE(contains(terminal, "tone.wav  voices ")) << "n did not skip the song";
+    EXPECT_TRUE(contains(terminal, "stopped")) << terminal;
 }

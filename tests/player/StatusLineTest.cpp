@@ -22,6 +22,15 @@ TEST(StatusLine, ShowsTimeTitleVoicesAndMeters) {
     EXPECT_EQ(formatStatus(status).substr(formatStatus(status).size() - 8), "  paused");
 }
 
+TEST(StatusLine, ShowsTheLengthBesideTheTimeWhenKnown) {
+    Status status;
+    status.seconds = 1.05;
+    status.length = 3725.0;
+    status.title = "test tune";
+    status.voices = 32;
+    EXPECT_EQ(formatStatus(status).substr(0, 30), "00:01.0 / 62:05.0  test tune  ");
+}
+
 TEST(StatusLine, MeterFollowsDecibelsDownToMinusSixty) {
     EXPECT_EQ(levelBar(1.0f, 10), "==========");
     EXPECT_EQ(levelBar(1.5f, 10), "==========");   // overs stay within the bar

@@ -9,10 +9,11 @@ namespace pelgra::play {
 
 namespace {
 
-volatile std::sig_atomic_t g_stopRequested = 0;
+// The signal that asked for a stop, 0 while none has.
+volatile std::sig_atomic_t g_stopSignal = 0;
 
-extern "C" void requestStop(int /*signal*/) {
-    g_stopRequested = 1;
+extern "C" void requestStop(int signal) {
+    g_stopSignal = signal;
 }
 
 } // namespace
@@ -21,6 +22,9 @@ Command commandForKey(char key) {
     switch (key) {
     case ' ':
         return Command::TogglePause;
+    case 'n':
+    case 'N':
+        return Command::Next;
     case 'q':
     case 'Q':
         return Command::Stop;
@@ -29,8 +33,12 @@ Command commandForKey(char key) {
     }
 }
 
+int stopSignal() {
+    return g_stopSignal;
+}
+
 Controls::Controls(bool readKeys) {
-    g_stopRequested = 0;
+    g_stopSignal = 0;
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
@@ -57,7 +65,7 @@ Controls::~Controls() {
 }
 
 Command Controls::poll() {
-    if (g_stopRequested != 0) {
+    if (g_stopSignal != 0) {
         return Command::Stop;
     }
     if (!m_savedTerminal) {

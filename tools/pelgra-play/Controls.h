@@ -13,6 +13,7 @@ namespace pelgra::play {
 enum class Command {
     None,
     TogglePause, // space
+    Next,        // n: on to the next file
     Stop,        // q, Ctrl-C, or a termination signal
 };
 
@@ -38,6 +39,9 @@ private:
 
 // The command a key stands for.
 Command commandForKey(char key);
+
+// The signal (SIGINT, SIGTERM) that asked the last Controls for a stop; 0 when none did.
+int stopSignal();
 
 } // namespace pelgra::play
 

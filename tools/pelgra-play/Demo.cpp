@@ -2,8 +2,8 @@
 
 #include "DemoSongs.h"
 #include "Errors.h"
+#include "SoundFileWriter.h"
 #include "Synth.h"
-#include "WavWriter.h"
 
 #include <array>
 #include <cerrno>
@@ -83,6 +83,8 @@ Programme Demo::programme(std::optional<double> seconds) const {
     programme.cues.push_back({0.0, kSong});
     programme.cues.insert(programme.cues.end(), kEffectCues.begin(), kEffectCues.end());
     programme.seconds = seconds.value_or(kDemoSeconds);
+    programme.length = programme.seconds;
+    programme.cut = seconds.has_value();
     return programme;
 }
 

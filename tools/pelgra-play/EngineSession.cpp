@@ -4,6 +4,7 @@
 #include "PelgraAudio.h"
 #include "PelgraSoundEngine.h"
 
+#include <cstdlib>
 #include <string>
 
 namespace pelgra::play {
@@ -14,6 +15,12 @@ EngineSession::EngineSession(const char* output, int rate, int voices) {
                       (output != nullptr ? output : "default") + "'");
     }
     if (!InitializeSoundFXEngine(rate, voices)) {
+        const char* chosen = std::getenv("PELGRA_AUDIO_OUTPUT");
+        if (output == nullptr && chosen != nullptr && *chosen != '\0' &&
+            FSOUND_GetError() == FMOD_ERR_UNKNOWN_OUTPUT) {
+            throw Failure(std::string("PELGRA_AUDIO_OUTPUT=") + chosen +
+                          " names no output of the audio library: use sdl or null, or unset it");
+        }
         if (output == nullptr) {
             throw DeviceUnavailable("cannot open the audio device");
         }

@@ -8,9 +8,10 @@ namespace pelgra::play {
 
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitFailure = 1,  // a file could not be read or written, or playing failed
-    kExitUsage = 2,    // the command line is wrong
-    kExitNoDevice = 3, // the audio device could not be opened
+    kExitFailure = 1,     // a file could not be read or written, or playing failed
+    kExitUsage = 2,       // the command line is wrong
+    kExitNoDevice = 3,    // the audio device could not be opened
+    kExitSignalled = 128, // plus the number of the signal that stopped the run
 };
 
 // The command line asks for something the player does not do.

@@ -2,11 +2,13 @@
 
 #include "Errors.h"
 #include "MidiFile.h"
+#include "Sound.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -60,7 +62,10 @@ std::optional<FileInfo> probeSample(const std::string& path) {
     }
     info.channels = header.channels;
     info.rate = header.samplerate;
-    info.seconds = static_cast<double>(header.frames) / header.samplerate;
+    // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.
+    if (header.frames > 0 && header.frames < SF_COUNT_MAX && header.samplerate > 0) {
+        info.seconds = static_cast<double>(header.frames) / header.samplerate;
+    }
     sf_close(file);
     return info;
 }
@@ -74,7 +79,10 @@ std::optional<FileInfo> probeModule(const std::string& bytes) {
         info.format = module.get_metadata("type_long") + " (" + module.get_metadata("type") + ")";
         info.title = module.get_metadata("title");
         info.channels = module.get_num_channels();
-        info.seconds = module.get_duration_seconds();
+        const double seconds = module.get_duration_seconds();
+        if (std::isfinite(seconds) && seconds >= 0.0) {
+            info.seconds = seconds;
+        }
         return info;
     } catch (const openmpt::exception&) {
         return std::nullopt;
@@ -112,12 +120,34 @@ FileInfo probeFile(const std::string& path) {
     throw Failure(path + ": not a sound or song the player knows");
 }
 
+FileInfo probeFileWithEngine(const std::string& path) {
+    FileInfo info = probeFile(path);
+    try {
+        const Sound sound(path, false);
+        if (!sound.isSong()) {
+            info.kind = SoundKind::Sample;
+        } else if (info.kind == SoundKind::Sample) {
+            info.kind = SoundKind::Module;
+        }
+    } catch (const Refused& refused) {
+        info.refusal = refused.reason();
+    }
+    return info;
+}
+
 std::string describe(const std::string& path, const FileInfo& info) {
-    char length[64];
-    std::snprintf(length, sizeof length, "%.3f s", info.seconds);
+    char length[64] = "unknown";
+    if (info.seconds) {
+        std::snprintf(length, sizeof length, "%.3f s", *info.seconds);
+    }
     std::ostringstream text;
     text << path << "\n";
-    text << "  kind:     " << (info.kind == SoundKind::Sample ? "sound effect" : "song") << "\n";
+    if (info.refusal) {
+        text << "  kind:     none: the engine cannot play it: " << *info.refusal << "\n";
+    } else {
+        text << "  kind:     " << (info.kind == SoundKind::Sample ? "sound effect" : "song")
+             << "\n";
+    }
     text << "  format:   " << info.format << "\n";
     if (!info.title.empty()) {
         text << "  title:    " << info.title << "\n";
@@ -128,8 +158,8 @@ std::string describe(const std::string& path, const FileInfo& info) {
     } else {
         text << "  rate:     none of its own (plays at the mixing rate)\n";
     }
-    text << "  length:   " << length << (info.kind == SoundKind::Sample ? "" : ", then loops")
-         << "\n";
+    const bool loops = info.kind != SoundKind::Sample && !info.refusal && info.seconds;
+    text << "  length:   " << length << (loops ? ", then loops" : "") << "\n";
     return text.str();
 }
 

@@ -9,14 +9,17 @@ namespace pelgra::play {
 Programme programmeForFile(const std::string& path, const Options& options) {
     const FileInfo info = probeFile(path);
     Programme programme;
-    programme.title = std::filesystem::path(path).filename().string();
+    programme.title =
+        info.title.empty() ? std::filesystem::path(path).filename().string() : info.title;
+    programme.length = info.seconds;
     programme.sounds.push_back({path, options.loop});
     programme.cues.push_back({0.0, 0});
     const bool isEffect = info.kind == SoundKind::Sample;
     if (options.seconds) {
         programme.seconds = options.seconds;
+        programme.cut = true;
     } else if ((isEffect && !options.loop) || (!isEffect && options.render)) {
-        programme.seconds = info.seconds;
+        programme.seconds = info.seconds; // unknown only for files the engine refuses
     }
     return programme;
 }

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "Errors.h"
+#include "SoundFileWriter.h"
 
 #include "PelgraAudio.h"
 
@@ -90,6 +91,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             options.loop = true;
         } else if (name == "--volume") {
             options.volume = parseNumber<int>(name, value());
+        } else if (name == "--music-volume") {
+            options.musicVolume = parseNumber<int>(name, value());
         } else if (name == "--rate") {
             options.rate = parseNumber<int>(name, value());
         } else if (name == "--voices") {
@@ -112,6 +115,13 @@ Options parseOptions(const std::vector<std::string>& args) {
 void validate(const Options& options) {
     if (options.volume) {
         requireRange("--volume", *options.volume, 0, PELGRA_AUDIO_MAX_VOLUME);
+    }
+    if (options.musicVolume) {
+        requireRange("--music-volume", *options.musicVolume, 0, PELGRA_AUDIO_MAX_VOLUME);
+    }
+    if (options.render && !formatForName(*options.render)) {
+        throw UsageError("--render cannot write '" + *options.render +
+                         "': name a .wav, .flac or .ogg file");
     }
     requireRange("--rate", options.rate, PELGRA_AUDIO_MIN_RATE, PELGRA_AUDIO_MAX_RATE);
     requireRange("--voices", options.voices, 1, PELGRA_AUDIO_MAX_VOICES);
@@ -154,21 +164,30 @@ file plays as a sound effect. Files play one after another.
 
 Options:
   --loop            loop sound effects
-  --volume N        master volume of the sound effects, 0..255 (default: 128)
+  --volume N        master volume of the sound effects only, 0..255 (default: 128)
+  --music-volume N  volume of the songs, 0..255 (default: 255)
   --rate HZ         mixing rate, 8000..192000 (default: 48000)
   --voices N        sound-effect voices, 1..1024 (default: 32)
   --seconds S       stop each file (or the demo) after S seconds; without it a song
                     plays until stopped, and a rendered song for one pass
-  --render OUT.wav  mix offline, as fast as the machine allows, into a 16-bit WAV
+  --render OUT.wav  mix offline, as fast as the machine allows, into a sound file:
+                    16-bit WAV (.wav), 16-bit FLAC (.flac) or Ogg Vorbis (.ogg); the
+                    file appears only once the whole render has succeeded
   --info            print format, channels, rate and length of each file
   --demo            play a short demo of generated effects over a generated song
   -h, --help        print this help
   -V, --version     print the version
 
-Keys while playing on a terminal: space pauses and resumes, q or Ctrl-C stops.
+Keys while playing on a terminal: space pauses and resumes, n goes on to the
+next file, q or Ctrl-C stops.
+
+Environment: PELGRA_AUDIO_OUTPUT chooses the output (sdl, null; default sdl),
+SDL_AUDIODRIVER the SDL driver, PELGRA_SOUNDFONT the SoundFont (.sf2) for MIDI
+files (default: /usr/share/sounds/sf2/TimGM6mb.sf2).
 
 Exit status: 0 done, 1 a file or the output failed, 2 wrong command line,
-3 the audio device could not be opened (use --render instead).
+3 the audio device could not be opened (use --render instead), 130 stopped
+by Ctrl-C (128 + the signal's number for another termination signal).
 )";
 }
 

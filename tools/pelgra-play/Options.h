@@ -21,10 +21,11 @@ struct Options {
     std::vector<std::string> files;
     bool loop = false;                 // loop sound effects
     std::optional<int> volume;         // effects master volume; the engine's own when unset
+    std::optional<int> musicVolume;    // songs' volume; the library's full level when unset
     int rate = 48000;                  // mixing rate, Hz
     int voices = 32;                   // sound-effect voices
     std::optional<double> seconds;     // stop each file (or the demo) after this long
-    std::optional<std::string> render; // mix offline into this WAV file instead of the device
+    std::optional<std::string> render; // mix offline into this sound file instead of the device
 };
 
 // Reads the arguments after the program name. Throws UsageError for an unknown option,

@@ -1,11 +1,12 @@
-// Where the mix goes: the sound device in real time, or a WAV file as fast as the machine
-// allows. Constructing an output starts the engine on it; destroying it shuts the engine
+// Where the mix goes: the sound device in real time, or a sound file as fast as the
+// machine allows. Constructing an output starts the engine on it; destroying it shuts the engine
 // down, so every sound object must be gone by then.
 #ifndef PELGRA_PLAY_OUTPUT_H
 #define PELGRA_PLAY_OUTPUT_H
 
 #include "Levels.h"
-#include "WavWriter.h"
+#include "PendingFile.h"
+#include "SoundFileWriter.h"
 
 #include <string>
 #include <vector>
@@ -57,11 +58,13 @@ private:
     EngineSession m_engine;
 };
 
-// Mixes on demand and writes 16-bit stereo WAV.
+// Mixes on demand into a stereo sound file of the format its name's extension names
+// (see formatForName). The file takes its name only when finished: until then the
+// mix goes to a temporary file beside it, removed if the render does not finish.
 class RenderOutput final : public Output {
 public:
     // Throws Failure when the file cannot be created or the mixer refuses manual output.
-    RenderOutput(const std::string& path, int rate, int voices);
+    RenderOutput(const std::string& path, int format, int rate, int voices);
 
     long long advance(long long frames) override; // mixes exactly that many frames
     void drain() override {}
@@ -71,8 +74,9 @@ public:
 
 private:
     std::string m_path;
+    PendingFile m_pending; // before the writer, which must close it before it goes
     EngineSession m_engine;
-    WavWriter m_writer;
+    SoundFileWriter m_writer;
     LevelMeter m_levels;
     std::vector<float> m_block;
     long long m_frames = 0;

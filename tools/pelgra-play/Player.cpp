@@ -18,6 +18,12 @@ namespace {
 
 constexpr int kSlicesPerSecond = 20; // how often keys are read and the status redrawn
 
+void stopAll(const std::vector<std::unique_ptr<Sound>>& sounds) {
+    for (const auto& sound : sounds) {
+        sound->stop();
+    }
+}
+
 } // namespace
 
 Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)
@@ -46,15 +52,16 @@ Ending Player::play(const Programme& programme) {
             sounds[programme.cues[nextCue].sound]->play();
         }
         if (bounded && now >= end) {
+            if (programme.cut) {
+                stopAll(sounds);
+            }
             break;
         }
         const Command command = m_controls.poll();
-        if (command == Command::Stop) {
-            for (const auto& sound : sounds) {
-                sound->stop();
-            }
+        if (command == Command::Stop || command == Command::Next) {
+            stopAll(sounds);
             m_output.drain();
-            return Ending::Stopped;
+            return command == Command::Stop ? Ending::Stopped : Ending::Skipped;
         }
         if (command == Command::TogglePause) {
             paused = !paused;
@@ -78,8 +85,8 @@ Ending Player::play(const Programme& programme) {
         if (m_status != nullptr) {
             PelgraAudioStats stats{};
             PelgraAudio_GetStats(&stats);
-            m_status->show({static_cast<double>(now) / rate, programme.title, stats.voicesInUse,
-                            m_voices, stats.peakLeft, stats.peakRight, paused});
+            m_status->show({static_cast<double>(now) / rate, programme.length, programme.title,
+                            stats.voicesInUse, m_voices, stats.peakLeft, stats.peakRight, paused});
         }
     }
     m_output.drain();

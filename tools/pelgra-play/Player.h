@@ -28,10 +28,14 @@ struct Programme {
     std::vector<SoundFile> sounds;
     std::vector<Cue> cues;         // in time order
     std::optional<double> seconds; // how long it plays; unset: until stopped
+    // At the end, stop what still sounds (a time limit), rather than let it ring out.
+    bool cut = false;
+    std::optional<double> length; // the length to show: one pass of the sound
 };
 
 enum class Ending {
     Finished, // it played for as long as it lasts
+    Skipped,  // the listener went on to the next one
     Stopped,  // the listener stopped it
 };
 

@@ -3,6 +3,8 @@
 
 #include "PelgraAudio.h"
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -14,11 +16,21 @@ namespace {
 constexpr int kChannels = 2;
 constexpr long long kBlockFrames = 1024;
 
+// The writer of the temporary file, whose failures name the file asked for.
+SoundFileWriter writerFor(const PendingFile& pending, const std::string& target, int format,
+                          int rate) {
+    try {
+        return SoundFileWriter(pending.path(), format, rate, kChannels);
+    } catch (const Failure&) {
+        throw Failure("cannot write " + target + ": " + sf_strerror(nullptr));
+    }
+}
+
 } // namespace
 
-RenderOutput::RenderOutput(const std::string& path, int rate, int voices)
-    : Output(rate), m_path(path), m_engine("manual", rate, voices), m_writer(path, rate, kChannels),
-      m_block(kBlockFrames * kChannels) {}
+RenderOutput::RenderOutput(const std::string& path, int format, int rate, int voices)
+    : Output(rate), m_path(path), m_pending(path), m_engine("manual", rate, voices),
+      m_writer(writerFor(m_pending, path, format, rate)), m_block(kBlockFrames * kChannels) {}
 
 long long RenderOutput::advance(long long frames) {
     for (long long done = 0; done < frames;) {
@@ -36,14 +48,15 @@ long long RenderOutput::advance(long long frames) {
 
 std::string RenderOutput::finish() {
     m_writer.close();
+    m_pending.commit();
     char line[512];
     std::error_code unresolved; // then the path as given will do
     std::string where = std::filesystem::weakly_canonical(m_path, unresolved).string();
     if (unresolved) {
         where = m_path;
     }
-    std::snprintf(line, sizeof line, "%s: %.3f s, %d Hz stereo 16-bit, peak %s, RMS %s",
-                  where.c_str(), static_cast<double>(m_frames) / rate(), rate(),
+    std::snprintf(line, sizeof line, "%s: %.3f s, %d Hz stereo, peak %s, RMS %s", where.c_str(),
+                  static_cast<double>(m_frames) / rate(), rate(),
                   formatDbfs(m_levels.peak()).c_str(), formatDbfs(m_levels.rms()).c_str());
     return line;
 }

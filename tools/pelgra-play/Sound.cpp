@@ -1,8 +1,18 @@
 #include "Sound.h"
 
-#include "Errors.h"
+#include "PelgraAudio.h"
 
 namespace pelgra::play {
+
+namespace {
+
+// A file refused as a song only for not being one says more as an effect; anything
+// else (no SoundFont, a damaged MIDI file, a missing file) is the song's own reason.
+int refusalReason(int asSong, int asEffect) {
+    return asSong == FMOD_ERR_FILE_FORMAT ? asEffect : asSong;
+}
+
+} // namespace
 
 Sound::Sound(const std::string& path, bool loop) : m_path(path) {
     // The engine knows best what it can play as music; whatever it refuses as a song is
@@ -11,10 +21,11 @@ Sound::Sound(const std::string& path, bool loop) : m_path(path) {
     if (m_song->LoadFromFile(m_path.data())) {
         return;
     }
+    const int asSong = FSOUND_GetError();
     m_song.reset();
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
-        throw Failure(path + ": the engine can play it neither as a song nor as an effect");
+        throw Refused(path, PelgraAudio_GetErrorString(refusalReason(asSong, FSOUND_GetError())));
     }
 }
 

@@ -3,6 +3,8 @@
 #ifndef PELGRA_PLAY_SOUND_H
 #define PELGRA_PLAY_SOUND_H
 
+#include "Errors.h"
+
 #include "PelgraSoundEngine.h"
 
 #include <optional>
@@ -10,9 +12,21 @@
 
 namespace pelgra::play {
 
+// The engine takes the file neither as a song nor as an effect; what() names the file
+// and the audio library's reason, reason() the reason alone.
+class Refused : public Failure {
+public:
+    Refused(const std::string& path, const std::string& reason)
+        : Failure(path + ": cannot play it: " + reason), m_reason(reason) {}
+    const std::string& reason() const { return m_reason; }
+
+private:
+    std::string m_reason;
+};
+
 class Sound {
 public:
-    // Throws Failure when the engine takes the file neither as a song nor as an effect.
+    // Throws Refused when the engine takes the file neither as a song nor as an effect.
     // loop: loop it, when it is an effect (songs always loop).
     Sound(const std::string& path, bool loop);
 

@@ -10,6 +10,15 @@ namespace {
 constexpr int kMeterWidth = 12;
 constexpr double kMeterFloorDb = -60.0;
 
+// "mm:ss.t"; minutes go on past 59.
+std::string clockOf(double seconds) {
+    const auto tenths = static_cast<long>(seconds * 10.0);
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%02ld:%02ld.%ld", tenths / 600, tenths / 10 % 60,
+                  tenths % 10);
+    return clock;
+}
+
 } // namespace
 
 std::string levelBar(float peak, int width) {
@@ -23,14 +32,13 @@ std::string levelBar(float peak, int width) {
 }
 
 std::string formatStatus(const Status& status) {
-    const auto tenths = static_cast<long>(status.seconds * 10.0);
-    char clock[32];
-    std::snprintf(clock, sizeof clock, "%02ld:%02ld.%ld", tenths / 600, tenths / 10 % 60,
-                  tenths % 10);
-    std::string line = std::string(clock) + "  " + status.title + "  voices " +
-                       std::to_string(status.voicesInUse) + "/" + std::to_string(status.voices) +
-                       "  L[" + levelBar(status.peakLeft, kMeterWidth) + "] R[" +
-                       levelBar(status.peakRight, kMeterWidth) + "]";
+    std::string line = clockOf(status.seconds);
+    if (status.length) {
+        line += " / " + clockOf(*status.length);
+    }
+    line += "  " + status.title + "  voices " + std::to_string(status.voicesInUse) + "/" +
+            std::to_string(status.voices) + "  L[" + levelBar(status.peakLeft, kMeterWidth) +
+            "] R[" + levelBar(status.peakRight, kMeterWidth) + "]";
     if (status.paused) {
         line += "  paused";
     }
@@ -50,11 +58,13 @@ void StatusLine::show(const Status& status) {
         m_lineOpen = true;
     } else {
         const long second = static_cast<long>(status.seconds);
-        if (second == m_lastSecond && status.paused == m_lastPaused) {
+        if (second == m_lastSecond && status.paused == m_lastPaused &&
+            status.title == m_lastTitle) {
             return;
         }
         m_lastSecond = second;
         m_lastPaused = status.paused;
+        m_lastTitle = status.title;
         std::fprintf(m_out, "%s\n", formatStatus(status).c_str());
     }
     std::fflush(m_out);

@@ -4,13 +4,15 @@
 #define PELGRA_PLAY_STATUS_LINE_H
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace pelgra::play {
 
 struct Status {
-    double seconds = 0.0; // time played, pauses not counted
-    std::string title;    // what is playing
+    double seconds = 0.0;         // time played, pauses not counted
+    std::optional<double> length; // of what is playing, when known
+    std::string title;            // what is playing
     int voicesInUse = 0;
     int voices = 0;
     float peakLeft = 0.0f;
@@ -18,8 +20,8 @@ struct Status {
     bool paused = false;
 };
 
-// "00:03.2  laser.wav  voices 2/32  L[=======   ] R[======    ]", with "  paused" added
-// while paused.
+// "00:03.2 / 00:07.6  laser.wav  voices 2/32  L[=======   ] R[======    ]" (without
+// the length when it is unknown), with "  paused" added while paused.
 std::string formatStatus(const Status& status);
 
 // A peak level 0..1 as a bar of width characters on a decibel scale, -60 dBFS empty.
@@ -34,7 +36,7 @@ public:
     StatusLine& operator=(const StatusLine&) = delete;
 
     // Shows the status: redrawn when drawing in place, otherwise as a new line at most
-    // once a second of play and on every pause or resume.
+    // once a second of play, on every pause or resume, and for each new title.
     void show(const Status& status);
 
     // Prints a line of its own, below the status line when one is drawn.
@@ -48,6 +50,7 @@ private:
     bool m_lineOpen = false;
     long m_lastSecond = -1;
     bool m_lastPaused = false;
+    std::string m_lastTitle;
 };
 
 } // namespace pelgra::play

@@ -8,11 +8,14 @@
 #include "Options.h"
 #include "Output.h"
 #include "Player.h"
+#include "SoundFileWriter.h"
 #include "StatusLine.h"
 
+#include "PelgraAudio.h"
 #include "PelgraSoundEngine.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -23,11 +26,18 @@ using namespace pelgra::play;
 
 namespace {
 
-int describeFiles(const std::vector<std::string>& files) {
+int describeFiles(const Options& options) {
+    // The engine itself says what it would make of each file: started on the manual
+    // output, it plays nothing.
+    const EngineSession engine("manual", options.rate, options.voices);
     int status = kExitOk;
-    for (const std::string& file : files) {
+    for (const std::string& file : options.files) {
         try {
-            std::cout << describe(file, probeFile(file));
+            const FileInfo info = probeFileWithEngine(file);
+            std::cout << describe(file, info);
+            if (info.refusal) {
+                status = kExitFailure;
+            }
         } catch (const Failure& failure) {
             std::cerr << "pelgra-play: " << failure.what() << "\n";
             status = kExitFailure;
@@ -36,15 +46,30 @@ int describeFiles(const std::vector<std::string>& files) {
     return status;
 }
 
+// Rendering into one of the files being played would destroy it before it is read.
+void refuseToOverwriteAnInput(const std::string& output, const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+        std::error_code different; // either one missing: they are not the same file
+        if (std::filesystem::equivalent(output, input, different)) {
+            std::string message = "--render ";
+            message.append(output).append(" would overwrite ").append(input);
+            throw UsageError(message.append(", which it plays: name another file"));
+        }
+    }
+}
+
 // Returns true when the listener stopped the run before its end.
 bool playAll(Output& output, StatusLine* status, const std::vector<Programme>& programmes,
              const Options& options) {
     if (options.volume) {
         SetMasterVolume(static_cast<unsigned char>(*options.volume));
     }
+    if (options.musicVolume) {
+        PelgraAudio_SetMusicVolume(*options.musicVolume);
+    }
     Controls controls(status != nullptr);
     Player player(output, controls, status, options.voices);
-    // A stop ends the whole run, not only the file playing.
+    // A stop ends the whole run, not only the file playing; a skip only the file.
     return std::any_of(programmes.begin(), programmes.end(), [&player](const Programme& programme) {
         return player.play(programme) == Ending::Stopped;
     });
@@ -63,12 +88,16 @@ int play(const Options& options) {
     }
 
     if (options.render) {
-        RenderOutput output(*options.render, options.rate, options.voices);
+        refuseToOverwriteAnInput(*options.render, options.files);
+        RenderOutput output(*options.render, *formatForName(*options.render), options.rate,
+                            options.voices);
         for (const Programme& programme : programmes) {
             std::cout << "rendering " << programme.title << "\n";
         }
         if (playAll(output, nullptr, programmes, options)) {
-            std::cout << "stopped early\n";
+            // Only a signal stops a render: the file is left as it was.
+            std::cout << "stopped: " << *options.render << " not written" << std::endl;
+            return kExitSignalled + stopSignal();
         }
         std::cout << "wrote " << output.finish() << std::endl;
     } else {
@@ -76,6 +105,9 @@ int play(const Options& options) {
         StatusLine status(stdout, isatty(STDOUT_FILENO) != 0);
         if (playAll(output, &status, programmes, options)) {
             status.say("stopped");
+            if (stopSignal() != 0) {
+                return kExitSignalled + stopSignal();
+            }
         }
     }
     return kExitOk;
@@ -90,7 +122,7 @@ int run(const Options& options) {
         std::cout << "pelgra-play " PELGRA_VERSION "\n";
         return kExitOk;
     case Mode::Info:
-        return describeFiles(options.files);
+        return describeFiles(options);
     case Mode::Play:
     case Mode::Demo:
         return play(options);

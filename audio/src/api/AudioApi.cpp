@@ -1,15 +1,18 @@
 // The C entry points: each turns the C arguments into the library object's terms (handles
 // as numbers, results as 0/1) and calls it through the boundary helper, so that no
-// exception leaves the library. The library object checks every argument.
+// exception leaves the library and a failure keeps its reason for FSOUND_GetError. The
+// library object checks every argument.
 #include "PelgraAudio.h"
 
 #include "api/AudioSystem.h"
 #include "api/Boundary.h"
+#include "failure/ErrorText.h"
 
 #include <cstdint>
 
 using pelgra::audio::AudioSystem;
 using pelgra::audio::guarded;
+using pelgra::audio::noteFailure;
 
 namespace {
 
@@ -34,7 +37,8 @@ int flag(bool value) {
 extern "C" {
 
 int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
-    return guarded(0, [&] { return flag(audio().init(mixRate, maxSoftwareChannels)); });
+    return guarded(0, FMOD_ERR_INTERNAL,
+                   [&] { return flag(audio().init(mixRate, maxSoftwareChannels)); });
 }
 
 void FSOUND_Close(void) {
@@ -42,13 +46,14 @@ void FSOUND_Close(void) {
 }
 
 int FSOUND_SetSFXMasterVolume(int volume) {
-    return guarded(0, [&] { return flag(audio().setMasterVolume(volume)); });
+    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setMasterVolume(volume)); });
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset,
                                   int length) {
-    return guarded<FSOUND_SAMPLE*>(nullptr, [&]() -> FSOUND_SAMPLE* {
+    return guarded<FSOUND_SAMPLE*>(nullptr, FMOD_ERR_FILE_BAD, [&]() -> FSOUND_SAMPLE* {
         if (index != FSOUND_FREE) {
+            noteFailure(FMOD_ERR_INVALID_PARAM);
             return nullptr;
         }
         return sampleHandle(audio().loadSample(name, mode, offset, length));
@@ -56,58 +61,87 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 }
 
 int FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
-    return guarded(0, [&] { return flag(audio().freeSample(handleValue(sample))); });
+    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return flag(audio().freeSample(handleValue(sample))); });
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
-    return guarded(-1, [&] { return audio().play(channel, handleValue(sample)); });
+    return guarded(-1, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return audio().play(channel, handleValue(sample)); });
 }
 
 int FSOUND_SetPaused(int channel, int paused) {
-    return guarded(0, [&] { return flag(audio().setPaused(channel, paused != 0)); });
+    return guarded(0, FMOD_ERR_INVALID_PARAM,
+                   [&] { return flag(audio().setPaused(channel, paused != 0)); });
 }
 
 int FSOUND_StopSound(int channel) {
-    return guarded(0, [&] { return flag(audio().stop(channel)); });
+    return guarded(0, FMOD_ERR_INVALID_PARAM, [&] { return flag(audio().stop(channel)); });
 }
 
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
-    return guarded<FMUSIC_MODULE*>(nullptr, [&] {
+    return guarded<FMUSIC_MODULE*>(nullptr, FMOD_ERR_FILE_BAD, [&] {
         // An opaque number, never dereferenced.
         return reinterpret_cast<FMUSIC_MODULE*>(audio().loadSong(name));
     });
 }
 
 int FMUSIC_FreeSong(FMUSIC_MODULE* song) {
-    return guarded(0, [&] { return flag(audio().freeSong(handleValue(song))); });
+    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return flag(audio().freeSong(handleValue(song))); });
 }
 
 int FMUSIC_PlaySong(FMUSIC_MODULE* song) {
-    return guarded(0, [&] { return flag(audio().playSong(handleValue(song))); });
+    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return flag(audio().playSong(handleValue(song))); });
 }
 
 int FMUSIC_StopSong(FMUSIC_MODULE* song) {
-    return guarded(0, [&] { return flag(audio().stopSong(handleValue(song))); });
+    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return flag(audio().stopSong(handleValue(song))); });
 }
 
 int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused) {
-    return guarded(0, [&] { return flag(audio().setSongPaused(handleValue(song), paused != 0)); });
+    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+                   [&] { return flag(audio().setSongPaused(handleValue(song), paused != 0)); });
 }
 
 int FMUSIC_StopAllSongs(void) {
-    return guarded(0, [] { return flag(audio().stopAllSongs()); });
+    return guarded(0, FMOD_ERR_INTERNAL, [] { return flag(audio().stopAllSongs()); });
+}
+
+int FSOUND_GetError(void) {
+    return pelgra::audio::lastError();
+}
+
+int PelgraAudio_SetMusicVolume(int volume) {
+    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setMusicVolume(volume)); });
+}
+
+const char* PelgraAudio_GetErrorString(int code) {
+    return pelgra::audio::errorText(code);
 }
 
 int PelgraAudio_SetOutput(const char* name) {
-    return guarded(0, [&] { return flag(audio().setOutput(name)); });
+    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setOutput(name)); });
 }
 
 int PelgraAudio_Render(float* interleavedStereo, int frames) {
-    return guarded(0, [&] { return audio().render(interleavedStereo, frames); });
+    // The hot call, and render() throws nothing: no guard, and success costs only the
+    // clearing of the noted reason (a render refused while another runs notes its own).
+    pelgra::audio::beginCall();
+    const int written = audio().render(interleavedStereo, frames);
+    if (written == 0 && frames != 0) {
+        if (interleavedStereo == nullptr || frames < 0) {
+            noteFailure(FMOD_ERR_INVALID_PARAM);
+        }
+        pelgra::audio::endFailedCall(FMOD_ERR_UNINITIALIZED);
+    }
+    return written;
 }
 
 int PelgraAudio_GetStats(PelgraAudioStats* stats) {
-    return guarded(0, [&] {
+    return guarded(0, FMOD_ERR_INVALID_PARAM, [&] {
         if (stats == nullptr) {
             return 0;
         }
@@ -121,9 +155,13 @@ void PelgraAudio_ResetStats(void) {
 }
 
 int PelgraAudio_SetCpuTiming(int on) {
-    return guarded(0, [&] {
+    return guarded(0, FMOD_ERR_INTERNAL, [&] {
         audio().setCpuTiming(on != 0);
         return 1;
     });
+}
+
+int PelgraAudio_SetLimiter(int enabled) {
+    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setLimiter(enabled != 0)); });
 }
 }

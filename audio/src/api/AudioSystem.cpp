@@ -11,6 +11,12 @@ namespace pelgra::audio {
 namespace {
 constexpr const char* kOutputVariable = "PELGRA_AUDIO_OUTPUT";
 constexpr const char* kDefaultOutput = "sdl";
+
+// A volume of the C interface, 0..255 (clamped), as a gain 0..1.
+float volumeGain(int volume) {
+    return static_cast<float>(std::clamp(volume, 0, PELGRA_AUDIO_MAX_VOLUME)) /
+           PELGRA_AUDIO_MAX_VOLUME;
+}
 } // namespace
 
 AudioSystem& AudioSystem::instance() {
@@ -30,7 +36,12 @@ std::string AudioSystem::chosenOutput() const {
 
 bool AudioSystem::setOutput(const char* name) {
     std::lock_guard lock(m_mutex);
-    if (m_session || (name != nullptr && !isOutputName(name))) {
+    if (m_session) {
+        noteFailure(FMOD_ERR_INITIALIZED);
+        return false;
+    }
+    if (name != nullptr && !isOutputName(name)) {
+        noteFailure(FMOD_ERR_UNKNOWN_OUTPUT);
         return false;
     }
     m_outputOverride = name != nullptr ? std::optional<std::string>(name) : std::nullopt;
@@ -40,16 +51,23 @@ bool AudioSystem::setOutput(const char* name) {
 bool AudioSystem::init(int mixRate, int voices) {
     if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE || voices < 1 ||
         voices > PELGRA_AUDIO_MAX_VOICES) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
         return false;
     }
     std::lock_guard lock(m_mutex);
     if (m_session) {
+        noteFailure(FMOD_ERR_INITIALIZED);
         return false;
     }
     auto session = std::make_unique<Session>(mixRate, voices, ++m_sessions, m_samples, m_songs);
     session->mixer.setCpuTiming(m_cpuTiming);
     session->output = makeOutput(chosenOutput(), mixRate, m_renderGate);
-    if (!session->output || !session->output->start(session->mixer)) {
+    if (!session->output) {
+        noteFailure(FMOD_ERR_UNKNOWN_OUTPUT);
+        return false;
+    }
+    if (!session->output->start(session->mixer)) {
+        noteFailure(FMOD_ERR_OUTPUT);
         return false;
     }
     m_session = std::move(session);
@@ -69,9 +87,21 @@ void AudioSystem::close() {
 
 bool AudioSystem::setMasterVolume(int volume) {
     return withSession(false, [&](Session& session) {
-        session.mixer.setMasterGain(
-            static_cast<float>(std::clamp(volume, 0, PELGRA_AUDIO_MAX_VOLUME)) /
-            PELGRA_AUDIO_MAX_VOLUME);
+        session.mixer.setMasterGain(volumeGain(volume));
+        return true;
+    });
+}
+
+bool AudioSystem::setMusicVolume(int volume) {
+    return withSession(false, [&](Session& session) {
+        session.mixer.setMusicGain(volumeGain(volume));
+        return true;
+    });
+}
+
+bool AudioSystem::setLimiter(bool enabled) {
+    return withSession(false, [&](Session& session) {
+        session.mixer.setLimiterEnabled(enabled);
         return true;
     });
 }
@@ -98,7 +128,15 @@ std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int 
     }
     return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
         // Closed, and perhaps started again, while decoding: the sample belongs to no one.
-        return session.serial == serial ? session.samples.insert(std::move(sample)) : 0;
+        if (session.serial != serial) {
+            noteFailure(FMOD_ERR_UNINITIALIZED);
+            return 0;
+        }
+        const std::uintptr_t handle = session.samples.insert(std::move(sample));
+        if (handle == 0) {
+            noteFailure(FMOD_ERR_LIMIT);
+        }
+        return handle;
     });
 }
 
@@ -120,7 +158,11 @@ bool AudioSystem::freeSample(std::uintptr_t handle) {
 int AudioSystem::play(int voice, std::uintptr_t sampleHandle) {
     return withSession(-1, [&](Session& session) {
         const Sample* sample = session.samples.find(sampleHandle);
-        return sample != nullptr ? session.mixer.play(voice, *sample) : -1;
+        if (sample == nullptr) {
+            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            return -1;
+        }
+        return session.mixer.play(voice, *sample);
     });
 }
 
@@ -152,6 +194,7 @@ PelgraAudioStats AudioSystem::stats() {
         });
         stats.peakLeft = mix.peakLeft;
         stats.peakRight = mix.peakRight;
+        stats.gainReductionDb = mix.gainReductionDb;
         return stats;
     });
 }

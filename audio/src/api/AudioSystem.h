@@ -7,6 +7,7 @@
 
 #include "PelgraAudio.h"
 #include "api/Session.h"
+#include "failure/FailureReason.h"
 #include "output/ManualOutput.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ public:
     void close();
 
     bool setMasterVolume(int volume);
+    bool setLimiter(bool enabled);
+    bool setMusicVolume(int volume);
     std::uintptr_t loadSample(const char* name, unsigned int mode, int offset, int length);
     bool freeSample(std::uintptr_t handle);
     int play(int voice, std::uintptr_t sampleHandle);
@@ -51,6 +54,7 @@ public:
     template <typename Result, typename Body> Result withSession(Result notRunning, Body&& body) {
         std::lock_guard lock(m_mutex);
         if (!m_session) {
+            noteFailure(FMOD_ERR_UNINITIALIZED);
             return notRunning;
         }
         return body(*m_session);

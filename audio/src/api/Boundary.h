@@ -1,18 +1,34 @@
 // The edge between the C interface and the C++ inside: nothing thrown inside (an
 // allocation failure, a thread that cannot start) ever crosses it. Every entry point
-// runs its body through guarded(), which turns any exception into the call's
-// failure result.
+// runs its body through guarded(), which turns any exception into the call's failure
+// result and, when the call fails, keeps its reason for FSOUND_GetError.
 #ifndef PELGRA_AUDIO_BOUNDARY_H
 #define PELGRA_AUDIO_BOUNDARY_H
 
+#include "failure/FailureReason.h"
+
+#include <new>
+
 namespace pelgra::audio {
 
-template <typename Result, typename Body> Result guarded(Result onFailure, Body&& body) noexcept {
+// A call fails when it returns `onFailure`; its reason is what the body noted, or
+// `fallback` when it noted nothing.
+template <typename Result, typename Body>
+Result guarded(Result onFailure, int fallback, Body&& body) noexcept {
+    beginCall();
     try {
-        return body();
+        Result result = body();
+        if (result == onFailure) {
+            endFailedCall(fallback);
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        beginCall(); // whatever was noted before, memory ran out
+        endFailedCall(FMOD_ERR_MEMORY);
     } catch (...) {
-        return onFailure;
+        endFailedCall(FMOD_ERR_INTERNAL);
     }
+    return onFailure;
 }
 
 template <typename Body> void guarded(Body&& body) noexcept {

@@ -10,6 +10,7 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
+            noteFailure(FMOD_ERR_INVALID_HANDLE);
             return false;
         }
         act(*loaded->song);
@@ -59,9 +60,14 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
     return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
         // Closed, and perhaps started again, while loading: the song belongs to no one.
         if (session.serial != running->second) {
+            noteFailure(FMOD_ERR_UNINITIALIZED);
             return 0;
         }
-        return session.songs.insert(std::move(loaded));
+        const std::uintptr_t handle = session.songs.insert(std::move(loaded));
+        if (handle == 0) {
+            noteFailure(FMOD_ERR_LIMIT);
+        }
+        return handle;
     });
 }
 
@@ -82,7 +88,12 @@ bool AudioSystem::freeSong(std::uintptr_t handle) {
 bool AudioSystem::playSong(std::uintptr_t handle) {
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
-        if (loaded == nullptr || !attach(session, *loaded)) {
+        if (loaded == nullptr) {
+            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            return false;
+        }
+        if (!attach(session, *loaded)) {
+            noteFailure(FMOD_ERR_LIMIT);
             return false;
         }
         loaded->song->play();

@@ -1,6 +1,7 @@
 #include "mixer/MixStats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <limits>
 
@@ -61,6 +62,8 @@ MixStatsSnapshot MixStats::snapshot() const {
     snapshot.voicesInUse = m_voicesInUse.load(std::memory_order_relaxed);
     snapshot.peakLeft = m_peakLeft.load(std::memory_order_relaxed);
     snapshot.peakRight = m_peakRight.load(std::memory_order_relaxed);
+    snapshot.gainReductionDb =
+        20.0f * std::log10(1.0f / m_lowestGain.load(std::memory_order_relaxed));
     return snapshot;
 }
 

@@ -17,6 +17,8 @@ struct MixStatsSnapshot {
     int voicesInUse = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
+    // The limiter's deepest gain reduction in the last callback, 0 when none.
+    float gainReductionDb = 0.0f;
 };
 
 // The CPU time the calling thread has used, in nanoseconds; 0 where the system does not
@@ -37,6 +39,9 @@ public:
     void recordVoicesInUse(int voices) noexcept {
         m_voicesInUse.store(voices, std::memory_order_relaxed);
     }
+    void recordLowestGain(float gain) noexcept {
+        m_lowestGain.store(gain, std::memory_order_relaxed);
+    }
 
     // Any thread.
     MixStatsSnapshot snapshot() const;
@@ -53,6 +58,7 @@ private:
     std::atomic<int> m_voicesInUse{0};
     std::atomic<float> m_peakLeft{0.0f};
     std::atomic<float> m_peakRight{0.0f};
+    std::atomic<float> m_lowestGain{1.0f};
     // The start of the previous callback; zero after a reset, so that no gap spans it.
     std::atomic<Clock::rep> m_previousStart{0};
 };

@@ -1,5 +1,6 @@
 #include "mixer/Mixer.h"
 
+#include "failure/FailureReason.h"
 #include "mixer/MixKernels.h"
 #include "sample/Sample.h"
 
@@ -11,7 +12,8 @@ namespace pelgra::audio {
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
-      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)) {
+      m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
+      m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
     }
@@ -19,8 +21,20 @@ Mixer::Mixer(int mixRate, int voices)
 
 // ---- Application side ----------------------------------------------------------------
 
+bool Mixer::validVoice(int voice) const {
+    if (voice >= 0 && voice < voices()) {
+        return true;
+    }
+    noteFailure(FMOD_ERR_INVALID_PARAM);
+    return false;
+}
+
 bool Mixer::send(const Command& command) {
-    return m_commands.push(command);
+    if (m_commands.push(command)) {
+        return true;
+    }
+    noteFailure(FMOD_ERR_BUSY);
+    return false;
 }
 
 int Mixer::play(int voice, const Sample& sample) {
@@ -134,12 +148,16 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
+    m_outputStage.beginCallback();
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     if (m_voicesInUse == 0 && m_tailsFading == 0 &&
-        m_sourcesAttached.load(std::memory_order_acquire) == 0) {
-        // Nothing can sound: silence without a pass over voices, slots or frames.
+        m_sourcesAttached.load(std::memory_order_acquire) == 0 && m_outputStage.drained()) {
+        // Nothing can sound, and the limiter's delay holds nothing still to be heard:
+        // silence without a pass over voices, slots, frames or the limiter.
         std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
+        m_voicesMixed = false;
+        m_sourcesMixed = false;
     } else {
         for (int done = 0; done < frames; done += kBlockFrames) {
             const int block = std::min(kBlockFrames, frames - done);
@@ -155,6 +173,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     }
 
     m_stats.recordVoicesInUse(m_voicesInUse);
+    m_stats.recordLowestGain(m_outputStage.takeLowestGain());
     m_mixEpoch.fetch_add(1, std::memory_order_release);
     m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
     if (timeCpu) {
@@ -297,16 +316,37 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
     std::fill(accumulator, accumulator + 2 * frames, 0.0f);
-    if (m_voicesInUse > 0 || m_tailsFading > 0) {
+    const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
+    if (anyVoice) {
         mixVoices(accumulator, frames);
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
+    const bool anySource = mixSources(accumulator, frames);
+    m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
+}
+
+bool Mixer::mixSources(float* accumulator, int frames) noexcept {
+    float* music = m_musicAccumulator.data();
+    bool anySource = false;
     for (auto& slot : m_sources) {
         if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
-            source->mixInto(accumulator, frames);
+            if (!anySource) {
+                std::fill(music, music + 2 * frames, 0.0f);
+                anySource = true;
+            }
+            source->mixInto(music, frames);
         }
     }
-    clipToOutput(accumulator, out, frames, peakLeft, peakRight);
+    // Like the master gain, a change of the music gain glides over one block, unless no
+    // source was mixed before: a song attached after the change starts at the new gain.
+    const float target = m_musicGain.load(std::memory_order_relaxed);
+    const float from = m_sourcesMixed ? m_appliedMusicGain : target;
+    m_appliedMusicGain = target;
+    m_sourcesMixed = anySource;
+    if (anySource) {
+        mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
+    }
+    return anySource;
 }
 
 } // namespace pelgra::audio

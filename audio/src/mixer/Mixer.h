@@ -1,6 +1,6 @@
 // The software mixer: sound-effect voices playing decoded samples, plus a fixed set
 // of slots for stream sources such as songs, mixed in float in fixed blocks and
-// clipped once at the output.
+// limited once at the output.
 //
 // Two sides. Application side: the calls marked so may come from any application
 // thread, but the caller serialises them (one lock of its own); none waits for the
@@ -18,6 +18,7 @@
 #include "mixer/AllVoiceCommands.h"
 #include "mixer/GainRamp.h"
 #include "mixer/MixStats.h"
+#include "mixer/OutputStage.h"
 #include "mixer/StreamSource.h"
 #include "mixer/Voice.h"
 #include "mixer/VoiceBook.h"
@@ -54,8 +55,12 @@ public:
     // A voice number or kAllVoices; false for an unknown voice or a full ring.
     bool stop(int voice);
     bool setPaused(int voice, bool paused);
-    // Gain of every sound-effect voice, 0..1; stream sources keep full level.
+    // Gain of every sound-effect voice, 0..1; stream sources are untouched.
     void setMasterGain(float gain) { m_masterGain.store(gain, std::memory_order_relaxed); }
+    // The limiter at the end of the mix, on from the start; switched from the next callback.
+    void setLimiterEnabled(bool enabled) { m_outputStage.setLimiterEnabled(enabled); }
+    // Gain of every stream source, 0..1 (1 at first); voices are untouched.
+    void setMusicGain(float gain) { m_musicGain.store(gain, std::memory_order_relaxed); }
 
     // Stops the voices playing `sample` (with a fade) and lets no voice start it again.
     // Returns the ticket to pass to isReleased().
@@ -63,7 +68,7 @@ public:
     // True once the audio thread will never read a retired sample again: it may be freed.
     bool isReleased(const Sample& sample, std::uint64_t ticket) const;
 
-    // Mixes `source` at full level from the next block on. Returns its slot, or -1
+    // Mixes `source` at the music gain from the next block on. Returns its slot, or -1
     // when every slot is taken.
     int attachSource(StreamSource& source);
     bool attached(const StreamSource& source) const;
@@ -90,7 +95,8 @@ public:
     void render(float* interleavedStereo, int frames, Pacing pacing = Pacing::RealTime) noexcept;
 
 private:
-    bool validVoice(int voice) const { return voice >= 0 && voice < voices(); }
+    // Notes an out-of-range voice as the reason of the failing call.
+    bool validVoice(int voice) const;
     bool send(const Command& command);
 
     void applyCommands() noexcept;
@@ -100,6 +106,8 @@ private:
     void releaseTail(int voice) noexcept;
     void mixVoices(float* accumulator, int frames) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
+    // Adds the stream sources at the music gain; false when no slot held one.
+    bool mixSources(float* accumulator, int frames) noexcept;
     void awaitSources(int frames) noexcept;
 
     const int m_mixRate;
@@ -112,6 +120,7 @@ private:
     SpscRing<Command, kCommandCapacity> m_commands;
     std::atomic<std::uint64_t> m_commandsApplied{0};
     std::atomic<float> m_masterGain{1.0f};
+    std::atomic<float> m_musicGain{1.0f};
     std::array<std::atomic<StreamSource*>, kSourceSlots> m_sources{};
     std::atomic<int> m_sourcesAttached{0};
     std::atomic<bool> m_cpuTiming{false};
@@ -125,8 +134,12 @@ private:
     std::vector<Voice> m_tails;
     AllVoiceCommands m_allVoiceCommands;
     std::vector<float> m_accumulator;
+    std::vector<float> m_musicAccumulator; // the stream sources, before the music gain
+    OutputStage m_outputStage;
     std::uint64_t m_commandsPopped = 0;
     float m_appliedMasterGain = 1.0f;
+    float m_appliedMusicGain = 1.0f;
+    bool m_sourcesMixed = false; // in the last block
     int m_voicesInUse = 0;
     int m_tailsFading = 0;
     // Whether the previous block mixed any voice: a master gain change glides only then.

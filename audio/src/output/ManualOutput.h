@@ -16,7 +16,8 @@ namespace pelgra::audio {
 class ManualRenderGate {
 public:
     // Mixes into `interleavedStereo` when open; returns the frames written (0 when shut,
-    // or while another thread's render is in progress: the mixer has one audio side).
+    // or while another thread's render is in progress: the mixer has one audio side,
+    // and the refusal is noted as the call's failure).
     int render(float* interleavedStereo, int frames) noexcept;
     void open(Mixer& mixer) { m_mixer.store(&mixer, std::memory_order_seq_cst); }
     // Returns once no render call can reach the mixer.

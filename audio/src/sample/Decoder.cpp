@@ -1,5 +1,7 @@
 #include "sample/Decoder.h"
 
+#include "failure/FailureReason.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -52,26 +54,50 @@ void makeMixable(float* values, std::size_t count) {
 }
 
 // libsndfile writes why a file failed to open into one global buffer, with no lock of
-// its own: opens go one at a time. Decoding, the long part, runs on in parallel.
+// its own: opens go one at a time, and a failure's reason is read before the next.
+// Decoding, the long part, runs on in parallel.
 SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
     static std::mutex opening;
     std::lock_guard lock(opening);
-    return sf_open(path, SFM_READ, &info);
+    SNDFILE* file = sf_open(path, SFM_READ, &info);
+    if (file == nullptr) {
+        const int reason = sf_error(nullptr);
+        noteFailure(reason == SF_ERR_UNRECOGNISED_FORMAT || reason == SF_ERR_UNSUPPORTED_ENCODING
+                        ? FMOD_ERR_FILE_FORMAT
+                        : FMOD_ERR_FILE_BAD);
+    }
+    return file;
 }
 
 } // namespace
 
 std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) ||
-        std::filesystem::file_size(path, error) == 0 || error) {
+    if (!std::filesystem::is_regular_file(path, error)) {
+        noteFailure(FMOD_ERR_FILE_NOTFOUND);
+        return std::nullopt;
+    }
+    if (std::filesystem::file_size(path, error) == 0 || error) {
+        noteFailure(FMOD_ERR_FILE_BAD);
         return std::nullopt;
     }
     SF_INFO info{};
     SndfilePtr file(openOneAtATime(path, info));
-    if (!file || info.channels < 1 || info.channels > 2 || info.samplerate < kMinFileRate ||
-        info.samplerate > kMaxFileRate || info.frames <= 0 ||
-        info.frames > maxFloats / info.channels || dataChunkCutShort(file.get())) {
+    if (!file) {
+        return std::nullopt;
+    }
+    if (info.channels > 2) {
+        noteFailure(FMOD_ERR_TOO_MANY_CHANNELS);
+        return std::nullopt;
+    }
+    // SF_COUNT_MAX frames: no length, as in an Ogg file cut short before its last page.
+    if (info.channels < 1 || info.samplerate < kMinFileRate || info.samplerate > kMaxFileRate ||
+        info.frames <= 0 || info.frames == SF_COUNT_MAX || dataChunkCutShort(file.get())) {
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return std::nullopt;
+    }
+    if (info.frames > maxFloats / info.channels) {
+        noteFailure(FMOD_ERR_FILE_TOO_LARGE);
         return std::nullopt;
     }
 
@@ -89,12 +115,14 @@ std::optional<DecodedAudio> decodeFile(const char* path, std::int64_t maxFloats)
         }
         const auto floats = static_cast<std::size_t>(read * info.channels);
         if (static_cast<std::int64_t>(decoded.data.size() + floats) > maxFloats) {
+            noteFailure(FMOD_ERR_FILE_TOO_LARGE);
             return std::nullopt;
         }
         makeMixable(chunk.data(), floats);
         decoded.data.insert(decoded.data.end(), chunk.data(), chunk.data() + floats);
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR || decoded.data.empty()) {
+        noteFailure(FMOD_ERR_FILE_BAD);
         return std::nullopt;
     }
     return decoded;

@@ -1,5 +1,6 @@
 #include "sample/SampleLoader.h"
 
+#include "failure/FailureReason.h"
 #include "sample/Decoder.h"
 #include "sample/Resampler.h"
 
@@ -13,6 +14,7 @@ namespace {
 bool keepRange(DecodedAudio& decoded, std::int64_t first, std::int64_t count) {
     const std::int64_t frames = decoded.frames();
     if (first < 0 || count < 0 || first >= frames) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
         return false;
     }
     const std::int64_t end = count == 0 ? frames : std::min(frames, first + count);
@@ -25,6 +27,7 @@ bool keepRange(DecodedAudio& decoded, std::int64_t first, std::int64_t count) {
 
 std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
     if (request.path == nullptr) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
         return nullptr;
     }
     std::optional<DecodedAudio> decoded = decodeFile(request.path, kMaxSampleFloats);
@@ -34,11 +37,17 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
     const double resampledFloats = static_cast<double>(decoded->data.size()) * request.mixRate /
                                    static_cast<double>(decoded->sampleRate);
     if (resampledFloats > static_cast<double>(kMaxSampleFloats)) {
+        noteFailure(FMOD_ERR_FILE_TOO_LARGE);
         return nullptr;
     }
     std::optional<std::vector<float>> resampled =
         resample(decoded->data, decoded->channels, decoded->sampleRate, request.mixRate);
-    if (!resampled || resampled->empty()) {
+    if (!resampled) {
+        noteFailure(FMOD_ERR_INTERNAL);
+        return nullptr;
+    }
+    if (resampled->empty()) { // too short to leave a frame at the mixing rate
+        noteFailure(FMOD_ERR_FILE_BAD);
         return nullptr;
     }
     auto sample = std::make_unique<Sample>();

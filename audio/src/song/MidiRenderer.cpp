@@ -1,5 +1,7 @@
 #include "song/MidiRenderer.h"
 
+#include "failure/FailureReason.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -95,7 +97,12 @@ const char* soundFontPath() {
 std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file, int mixRate,
                                                  const char* soundFont) {
     silenceFluidSynth();
-    if (soundFont == nullptr || !isWellFormedMidi(file) || !isSoundFont2(soundFont)) {
+    if (!isWellFormedMidi(file)) {
+        noteFailure(FMOD_ERR_FILE_BAD);
+        return nullptr;
+    }
+    if (soundFont == nullptr || !isSoundFont2(soundFont)) {
+        noteFailure(FMOD_ERR_NO_SOUNDFONT);
         return nullptr;
     }
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
@@ -109,15 +116,21 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
     fluid_settings_setstr(renderer->m_settings, "player.timing-source", "sample");
     fluid_settings_setint(renderer->m_settings, "synth.lock-memory", 0);
     renderer->m_synth = new_fluid_synth(renderer->m_settings);
-    if (renderer->m_synth == nullptr ||
-        fluid_synth_sfload(renderer->m_synth, soundFont, 1) == FLUID_FAILED ||
-        !renderer->startPlayer()) {
+    if (renderer->m_synth == nullptr) {
+        return nullptr;
+    }
+    if (fluid_synth_sfload(renderer->m_synth, soundFont, 1) == FLUID_FAILED) {
+        noteFailure(FMOD_ERR_NO_SOUNDFONT);
+        return nullptr;
+    }
+    if (!renderer->startPlayer()) {
         return nullptr;
     }
     // FluidSynth reads the events only once playing: a file it cannot read ends at once.
     float trial[2 * kTrialFrames];
     fluid_synth_write_float(renderer->m_synth, kTrialFrames, trial, 0, 2, trial, 1, 2);
     if (fluid_player_get_status(renderer->m_player) == FLUID_PLAYER_DONE) {
+        noteFailure(FMOD_ERR_FILE_BAD);
         return nullptr;
     }
     return renderer;

@@ -2,6 +2,7 @@
 
 #include "PelgraAudio.h"
 
+#include "failure/FailureReason.h"
 #include "mixer/GainRamp.h"
 #include "mixer/MixKernels.h"
 #include "song/FrameRing.h"
@@ -40,10 +41,14 @@ std::unique_ptr<SongRenderer> openRenderer([[maybe_unused]] std::vector<std::uin
     }
 #endif
 #if defined(PELGRA_AUDIO_HAVE_OPENMPT)
-    return ModuleRenderer::open(std::move(file), mixRate);
+    std::unique_ptr<SongRenderer> module = ModuleRenderer::open(std::move(file), mixRate);
 #else
-    return nullptr;
+    std::unique_ptr<SongRenderer> module;
 #endif
+    if (module == nullptr) {
+        noteFailure(FMOD_ERR_FILE_FORMAT);
+    }
+    return module;
 }
 
 std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
@@ -56,6 +61,7 @@ std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
 
 std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
     if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE) {
+        noteFailure(FMOD_ERR_INVALID_PARAM);
         return nullptr;
     }
     try {
@@ -74,6 +80,7 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         song->m_worker->waitUntil([&] { return song->startReady(); }, kWaitLimit);
         return song;
     } catch (...) {
+        noteFailure(FMOD_ERR_MEMORY); // memory, or the worker thread, could not be had
         return nullptr;
     }
 }

@@ -1,0 +1,42 @@
+#include "failure/ErrorText.h"
+
+#include "PelgraAudio.h"
+
+#include <iterator>
+
+namespace pelgra::audio {
+
+namespace {
+
+// Indexed by code: the codes run from 0 without gaps.
+constexpr const char* kTexts[] = {
+    "no error",
+    "the audio library is not running",
+    "the audio library is running already",
+    "an argument is out of range",
+    "not a live sample or song handle",
+    "file not found",
+    "the file is empty, cut short or damaged",
+    "not a format the library plays as this kind of sound",
+    "the file is too large",
+    "more than two channels: sound effects are mono or stereo",
+    "no SoundFont to play MIDI with: set PELGRA_SOUNDFONT to a .sf2 file",
+    "the output could not be opened",
+    "no output of that name (sdl, null or manual)",
+    "too many calls at once: the command queue is full",
+    "too many samples or songs loaded at once",
+    "out of memory",
+    "an internal error of the audio library",
+};
+static_assert(std::size(kTexts) == FMOD_ERR_INTERNAL + 1, "one text for each code");
+
+} // namespace
+
+const char* errorText(int code) noexcept {
+    if (code < 0 || code >= static_cast<int>(std::size(kTexts))) {
+        return "unknown error code";
+    }
+    return kTexts[code];
+}
+
+} // namespace pelgra::audio

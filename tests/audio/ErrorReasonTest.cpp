@@ -1,0 +1,136 @@
+// FSOUND_GetError: each refused call says why, per thread, and a success leaves the
+// reason of the last failure in place.
+#include "DemoSongs.h"
+#include "ManualAudioTest.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace {
+
+using testsupport::Sine;
+
+class ErrorReasonTest : public ManualAudioTest {
+protected:
+    int sampleLoadError(const std::string& path) {
+        EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, path.c_str(), FSOUND_NORMAL, 0, 0), nullptr)
+            << path;
+        return FSOUND_GetError();
+    }
+    int songLoadError(const std::string& path) {
+        EXPECT_EQ(FMUSIC_LoadSong(path.c_str()), nullptr) << path;
+        return FSOUND_GetError();
+    }
+    std::string writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        return m_folder.writeBytes(name, {bytes.begin(), bytes.end()});
+    }
+};
+
+TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
+    const std::vector<unsigned char> wav = testsupport::readBytes(m_folder.writeSine("a.wav", {}));
+    Sine surround;
+    surround.channels = 6;
+    EXPECT_EQ(sampleLoadError(m_folder.path("missing.wav")), FMOD_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(sampleLoadError(m_folder.path("")), FMOD_ERR_FILE_NOTFOUND) << "a folder";
+    EXPECT_EQ(sampleLoadError(m_folder.writeBytes("empty.wav", {})), FMOD_ERR_FILE_BAD);
+    EXPECT_EQ(sampleLoadError(m_folder.writeBytes("half.wav", {wav.begin(), wav.end() - 1000})),
+              FMOD_ERR_FILE_BAD);
+    EXPECT_EQ(sampleLoadError(m_folder.writeBytes("notes.txt", {'h', 'e', 'l', 'l', 'o'})),
+              FMOD_ERR_FILE_FORMAT);
+    EXPECT_EQ(sampleLoadError(m_folder.writeSine("surround.wav", surround)),
+              FMOD_ERR_TOO_MANY_CHANNELS);
+    const std::string good = m_folder.path("a.wav");
+    EXPECT_EQ(FSOUND_Sample_Load(0, good.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM) << "a slot other than FSOUND_FREE";
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, good.c_str(), FSOUND_NORMAL, 48000, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM) << "an offset past the end";
+
+    EXPECT_EQ(songLoadError(m_folder.path("missing.mod")), FMOD_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(songLoadError(good), FMOD_ERR_FILE_FORMAT);
+    const std::vector<std::uint8_t> midi = pelgra::gen::makeDemoMidi();
+    EXPECT_EQ(songLoadError(writeBytes("cut.mid", {midi.begin(), midi.begin() + 30})),
+              FMOD_ERR_FILE_BAD);
+    const std::string tune = writeBytes("tune.mid", midi);
+    ASSERT_EQ(setenv("PELGRA_SOUNDFONT", m_folder.path("missing.sf2").c_str(), 1), 0);
+    EXPECT_EQ(songLoadError(tune), FMOD_ERR_NO_SOUNDFONT);
+    ASSERT_EQ(unsetenv("PELGRA_SOUNDFONT"), 0);
+    const std::string huge = writeBytes("huge.mod", std::vector<std::uint8_t>(1084));
+    std::filesystem::resize_file(huge, std::uintmax_t{65} << 20); // sparse
+    EXPECT_EQ(songLoadError(huge), FMOD_ERR_FILE_TOO_LARGE);
+}
+
+TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
+    const std::string missing = m_folder.path("missing.wav");
+    sampleLoadError(missing);
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    ASSERT_NE(sample, nullptr);
+    ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND) << "reading it does not clear it";
+
+    int otherAtFirst = -1;
+    int otherAfter = -1;
+    std::thread other([&] {
+        otherAtFirst = FSOUND_GetError();
+        FSOUND_PlaySound(PELGRA_AUDIO_MAX_VOICES, sample);
+        otherAfter = FSOUND_GetError();
+    });
+    other.join();
+    EXPECT_EQ(otherAtFirst, FMOD_ERR_NONE);
+    EXPECT_EQ(otherAfter, FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
+}
+
+TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    ASSERT_EQ(FSOUND_Sample_Free(sample), 1);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FSOUND_StopSound(32), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INITIALIZED);
+    EXPECT_EQ(PelgraAudio_GetStats(nullptr), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+
+    FSOUND_Close();
+    for (const auto& refused :
+         {+[] { return FSOUND_SetSFXMasterVolume(100); },
+          +[] { return PelgraAudio_SetMusicVolume(100); },
+          +[] { return FSOUND_StopSound(FSOUND_ALL); }, +[] { return FMUSIC_StopAllSongs(); }}) {
+        EXPECT_EQ(refused(), 0);
+        EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+    }
+    float frames[2 * 16];
+    EXPECT_EQ(PelgraAudio_Render(frames, 16), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+
+    EXPECT_EQ(FSOUND_Init(7999, 8, 0), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(PelgraAudio_SetOutput("speakers"), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNKNOWN_OUTPUT);
+    ASSERT_EQ(PelgraAudio_SetOutput(nullptr), 1);
+    ASSERT_EQ(setenv("PELGRA_AUDIO_OUTPUT", "nul", 1), 0);
+    EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNKNOWN_OUTPUT) << "a misspelt output is no device fault";
+    ASSERT_EQ(unsetenv("PELGRA_AUDIO_OUTPUT"), 0);
+}
+
+TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
+    std::set<std::string> texts;
+    for (int code = FMOD_ERR_NONE; code <= FMOD_ERR_INTERNAL; ++code) {
+        const std::string text = PelgraAudio_GetErrorString(code);
+        EXPECT_FALSE(text.empty()) << code;
+        EXPECT_TRUE(texts.insert(text).second) << code << ": " << text;
+    }
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(FMOD_ERR_FILE_NOTFOUND)), "file not found");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(-1)), "unknown error code");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(FMOD_ERR_INTERNAL + 1)), "unknown error code");
+}
+
+} // namespace
