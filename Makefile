@@ -98,6 +98,7 @@ bench: build
 	build/bin/pelgra_bench
 	build/bin/song_bench
 	build/bin/stream_bench
+	build/bin/realtime_bench
 	build/bin/limiter_bench
 
 clean:

@@ -11,7 +11,7 @@ packages=(
     libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
-    # the benchmarks' peer: SDL_mixer's streamed music
+    # the benchmarks' peer: SDL_mixer (streamed music, idle cost)
     libsdl2-mixer-dev
     # the Windows build and its tests
     g++-mingw-w64-x86-64 wine64

@@ -13,8 +13,14 @@
  * FSOUND_Close is refused the same way.
  *
  * Threads: every call may be made from any application thread, also from several at
- * once. No call waits for the audio thread, and the audio thread never waits for an
- * application thread, allocates memory or touches a file.
+ * once. The audio thread never waits for an application thread, takes a lock one can
+ * hold, allocates memory or touches a file, and each callback applies at most the
+ * commands queued when it began, each at a cost independent of the number of voices.
+ * Calls share one library lock, held for microseconds: no call holds it while it
+ * reads or decodes a file or waits for the song worker. Each call below says in one
+ * line ("Blocks:") what it may wait for beyond that lock; the only waits for the audio
+ * thread are for the end of a mix in progress (one callback's work at most), when a
+ * song leaves the mixer and when the library closes.
  */
 #ifndef PELGRA_AUDIO_H
 #define PELGRA_AUDIO_H
@@ -93,9 +99,11 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
  * is none of "sdl", "null" and "manual", or this build lacks it. */
 #define FMOD_ERR_UNKNOWN_OUTPUT 12
 /* PlaySound, SetPaused, StopSound: the command queue to the audio thread is full (over
- * 4000 calls between two mixes). */
+ * 4000 calls between two mixes). PelgraAudio_Render: another thread's render is in
+ * progress. */
 #define FMOD_ERR_BUSY 13
-/* Sample_Load, LoadSong: 65535 samples, or 65535 songs (64 loaded at once), already. */
+/* Sample_Load, LoadSong: 65535 samples, or 65535 songs, loaded already. PlaySong: 64
+ * songs playing (or fading out after a stop) already. */
 #define FMOD_ERR_LIMIT 14
 /* Memory, or a thread, could not be had. */
 #define FMOD_ERR_MEMORY 15
@@ -107,27 +115,33 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 /* Opens the output at mixRate Hz (8000..192000), stereo, with maxSoftwareChannels
  * sound-effect voices (1..1024). flags: 0. Returns 1 when the library runs
  * afterwards, 0 on failure (bad arguments, the output could not be opened, or the
- * library already runs). */
+ * library already runs).
+ * Blocks: on opening the device (SDL2) and starting the output's thread, under the lock. */
 PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int flags);
 
 /* Stops every voice and song, frees every sample and song still loaded and closes
- * the output. Harmless when the library does not run. */
+ * the output. Harmless when the library does not run.
+ * Blocks: until a callback in progress ends, the device closes and the song worker
+ * has let go of each song, under the lock. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
 /* Master volume of the sound-effect voices: 0..255, clamped. Songs are untouched
  * (PelgraAudio_SetMusicVolume sets theirs). A change glides over one block of 256
- * frames. Returns 1 when set, 0 when the library does not run. */
+ * frames. Returns 1 when set, 0 when the library does not run.
+ * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_SetSFXMasterVolume(int volume);
 
 /* An extension, its pair for music: the volume of every song, 0..255, clamped; sound
  * effects are untouched. Songs start at 255 with each FSOUND_Init. A change glides over
  * one block of 256 frames, as the effects' volume does. Returns 1 when set, 0 when the
- * library does not run. */
+ * library does not run.
+ * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
 
 /* The reason of the calling thread's latest failed call: an FMOD_ERR_ code. A call
  * that succeeds leaves it as it was, and so does reading it; FMOD_ERR_NONE until a
- * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close. */
+ * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close.
+ * Blocks: never; takes no lock. */
 PELGRA_AUDIO_API int FSOUND_GetError(void);
 
 /* ---- Sound effects ------------------------------------------------------------ */
@@ -136,90 +150,125 @@ PELGRA_AUDIO_API int FSOUND_GetError(void);
  * other value is refused). mode: FSOUND_NORMAL, plus FSOUND_LOOP_NORMAL to loop.
  * offset and length: 0 for the whole file; otherwise the first frame and the number
  * of frames of the file to keep (length 0: to the end). Returns NULL when the file
- * cannot be read or decoded. */
+ * cannot be read or decoded.
+ * Blocks: on reading and decoding the file, outside the lock (opening files goes one
+ * thread at a time). */
 PELGRA_AUDIO_API FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode,
                                                    int offset, int length);
 
-/* Frees the sample; voices playing it stop first. Returns 1 when freed, 0 for NULL,
- * freed or unknown handles. */
+/* Frees the sample; voices playing it fade out first, and its memory goes once the
+ * audio thread has let go of it (at this or a later call). Returns 1 when freed, 0 for
+ * NULL, freed or unknown handles.
+ * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 
-/* Starts the sample. channel: FSOUND_FREE for any free voice (when every voice is
- * busy, the one that started longest ago is taken over) or a voice number. Returns
- * the voice number, or -1 when nothing started. */
+/* Starts the sample. channel: FSOUND_FREE for a silent voice (a voice fading out after
+ * a stop is taken only when none is silent, then the one that started longest ago)
+ * or a voice number. A voice still heard fades out beneath the new start. Returns the
+ * voice number, or -1 when nothing started (also when the command queue is full).
+ * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 
 /* Pauses (paused 1) or resumes (paused 0) one voice or, with FSOUND_ALL, every
- * sound-effect voice. Returns 1 when done, 0 otherwise. */
+ * sound-effect voice, with a fade. Returns 1 when done, 0 otherwise (also when the
+ * command queue is full).
+ * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_SetPaused(int channel, int paused);
 
-/* Stops one voice or, with FSOUND_ALL, every sound-effect voice. Returns 1 when done,
- * 0 otherwise. */
+/* Stops one voice or, with FSOUND_ALL, every sound-effect voice, with a fade. Returns
+ * 1 when done, 0 otherwise (also when the command queue is full).
+ * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_StopSound(int channel);
 
 /* ---- Songs -------------------------------------------------------------------- */
 
-/* Opens a music module file as a song. Returns NULL when it is not a song the
- * library can play. */
+/* Opens a music module or MIDI file as a song and renders its beginning ahead, so
+ * that FMUSIC_PlaySong starts it at once. As many as the handle table holds (65535)
+ * may be loaded. Returns NULL when it is not a song the library can play.
+ * Blocks: on reading and parsing the file and on the first render (bounded at 2 s),
+ * outside the lock. */
 PELGRA_AUDIO_API FMUSIC_MODULE* FMUSIC_LoadSong(const char* name);
 
-/* Frees the song, stopping it first. Returns 1 when freed, 0 otherwise. */
+/* Frees the song, stopping it first. Returns 1 when freed, 0 otherwise.
+ * Blocks: until a mix in progress ends (under the lock) and the song worker has let
+ * go of the song (outside it). */
 PELGRA_AUDIO_API int FMUSIC_FreeSong(FMUSIC_MODULE* song);
 
-/* Starts the song from its beginning; songs loop. Returns 1 when started. */
+/* Starts the song from its beginning, with a fade-in; songs loop. At least 64 songs
+ * play at once; a start beyond the mixer's slots reuses the slot of a song whose stop
+ * has faded out. Returns 1 when started, 0 when no slot is free.
+ * Blocks: only to take a faded-out song out of the mixer, until a mix in progress ends. */
 PELGRA_AUDIO_API int FMUSIC_PlaySong(FMUSIC_MODULE* song);
 
-/* Stops the song and rewinds it. Returns 1 when done. */
+/* Stops the song with a fade-out and rewinds it. Returns 1 when done.
+ * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_StopSong(FMUSIC_MODULE* song);
 
-/* Pauses (paused 1) or resumes (paused 0) the song where it is. Returns 1 when done. */
+/* Pauses (paused 1) or resumes (paused 0) the song where it is. Returns 1 when done.
+ * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused);
 
-/* Stops every song. Returns 1 when done. */
+/* Stops every song. Returns 1 when done.
+ * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
 
 /* ---- Extensions ----------------------------------------------------------------- */
 
 /* A short English text for an FMOD_ERR_ code, such as "file not found"; for a value
  * that is no code, "unknown error code". Never NULL; the text is the library's own and
- * lives as long as the process. */
+ * lives as long as the process.
+ * Blocks: never; takes no lock. */
 PELGRA_AUDIO_API const char* PelgraAudio_GetErrorString(int code);
 
 /* Chooses the output for the next FSOUND_Init, overriding PELGRA_AUDIO_OUTPUT:
  * "sdl" (the default: the SDL2 audio device), "null" (mixed in real time by a thread
  * of the library and discarded) or "manual" (mixed only by PelgraAudio_Render).
  * NULL returns to the environment's choice. Returns 1 when accepted, 0 for an
- * unknown name or while the library runs. */
+ * unknown name or while the library runs.
+ * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
 /* With the manual output: mixes frames stereo frames into interleavedStereo
  * (2 * frames floats). Returns the frames written; 0 when the library does not run
- * with the manual output (FMOD_ERR_UNINITIALIZED) or for a NULL buffer or a negative
- * count (FMOD_ERR_INVALID_PARAM). Call it from one thread at a time. */
+ * with the manual output (FMOD_ERR_UNINITIALIZED), for a NULL buffer or a negative
+ * count (FMOD_ERR_INVALID_PARAM), or while another thread's render is in progress
+ * (FMOD_ERR_BUSY).
+ * Blocks: until songs have rendered the frames asked for (bounded), so that the mix is
+ * the one a real-time output would make; takes no lock. */
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);
 
 typedef struct PelgraAudioStats {
-    unsigned long long framesMixed;     /* output frames mixed */
-    unsigned long long callbacks;       /* mixing callbacks run */
-    unsigned int longestCallbackMicros; /* longest time spent in one callback */
-    unsigned int longestGapMicros;      /* longest time between two callback starts */
-    unsigned int bufferFrames;          /* frames the output asks for per callback */
-    int mixRate;                        /* mixing rate in Hz, 0 when not running */
-    int voicesInUse;                    /* sound-effect voices playing or paused */
-    int samplesAlive;                   /* samples loaded and not yet freed */
-    int songsAlive;                     /* songs loaded and not yet freed */
-    int songsPlaying;                   /* songs playing or paused (not stopped) */
-    float peakLeft, peakRight;          /* output peak of the last callback, 0..1 */
+    unsigned long long framesMixed;        /* output frames mixed */
+    unsigned long long callbacks;          /* mixing callbacks run */
+    unsigned int longestCallbackMicros;    /* longest time spent in one callback */
+    unsigned int longestGapMicros;         /* longest time between two callback starts */
+    unsigned int bufferFrames;             /* frames the output asks for per callback */
+    int mixRate;                           /* mixing rate in Hz, 0 when not running */
+    int voicesInUse;                       /* sound-effect voices playing or paused */
+    int samplesAlive;                      /* samples loaded and not yet freed */
+    int songsAlive;                        /* songs loaded and not yet freed */
+    int songsPlaying;                      /* songs playing or paused (not stopped) */
+    float peakLeft, peakRight;             /* output peak of the last callback, 0..1 */
+    unsigned int longestCallbackCpuMicros; /* most CPU time of the audio thread in one
+                                            * callback; 0 unless PelgraAudio_SetCpuTiming */
     float gainReductionDb; /* the limiter's deepest gain reduction in the last callback,
                               in dB: 0 when it let everything through, 6 when it halved */
 } PelgraAudioStats;
 
 /* Fills *stats with the figures since the start or the last reset. Returns 1, or 0
- * for a NULL pointer. Works before the start too (all zero). */
+ * for a NULL pointer. Works before the start too (all zero).
+ * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_GetStats(PelgraAudioStats* stats);
 
-/* Restarts the counting of frames, callbacks and the longest times. */
+/* Restarts the counting of frames, callbacks and the longest times.
+ * Blocks: never. */
 PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
+
+/* Measures the audio thread's CPU time in each callback (on: 1) for
+ * longestCallbackCpuMicros, now and in later runs. Off by default: reading a thread's
+ * CPU clock is a system call, dearer than a callback with nothing to mix. Returns 1.
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_SetCpuTiming(int on);
 
 /* The limiter at the end of the mix, on at every start: it holds peaks to -0.05 dBFS
  * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to a multiple of 16
@@ -229,7 +278,8 @@ PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
  * own mix (sums are then clipped to -1..1); 1 switches it back on. Takes effect at the
  * next callback: the switch drops the frames in the look-ahead, or inserts that much
  * silence, so make it before sounds play. Returns 1 when done, 0 when the library
- * does not run. */
+ * does not run.
+ * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetLimiter(int enabled);
 
 #ifdef __cplusplus

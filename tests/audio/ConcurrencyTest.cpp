@@ -70,6 +70,34 @@ TEST_F(ConcurrencyTest, LoadsFailingOnSeveralThreadsAtOnce) {
     second.join();
 }
 
+TEST_F(ConcurrencyTest, RendersFromTwoThreadsAtOnceAreRefusedNotRaced) {
+    FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+    for (int voice = 0; voice < 8; ++voice) {
+        FSOUND_PlaySound(FSOUND_FREE, sample);
+    }
+    const auto renderMany = [] {
+        std::vector<float> out(2 * 256);
+        int refused = 0;
+        for (int call = 0; call < 2000; ++call) {
+            const int written = PelgraAudio_Render(out.data(), 256);
+            EXPECT_TRUE(written == 256 || written == 0);
+            if (written == 0) {
+                EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_BUSY) << "refused, not taken for closed";
+                ++refused;
+            }
+        }
+        return refused;
+    };
+    int refusedHere = 0;
+    std::thread other([&] { refusedHere = renderMany(); });
+    const int refusedThere = renderMany();
+    other.join();
+    EXPECT_LT(refusedHere + refusedThere, 4000) << "renders one at a time still mix";
+    EXPECT_EQ(stats().framesMixed,
+              static_cast<unsigned long long>(256 * (4000 - refusedHere - refusedThere)))
+        << "every render either mixed alone or was refused";
+}
+
 TEST_F(ConcurrencyTest, CloseWhileAnotherThreadRenders) {
     FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
     FSOUND_PlaySound(FSOUND_FREE, sample);

@@ -1,6 +1,7 @@
 // The limiter at the end of the mix: loud sums come out lowered, not flattened; quiet
 // ones come out untouched but for the look-ahead's delay; after a burst the level
-// comes back; an application may switch it off.
+// comes back; what its look-ahead holds outlives the last sound; an application may
+// switch it off.
 #include "ManualAudioTest.h"
 #include "SignalMeasures.h"
 
@@ -126,6 +127,32 @@ TEST_F(LimiterTest, AfterALoudBurstTheLevelReturnsWithinTheReleaseTime) {
     const int releaseEnd = burstEnd + kRate * 3 / 10;
     EXPECT_NEAR(measure::peak(out, 0, releaseEnd - kRate / 50, releaseEnd), 0.25f, 0.003f)
         << "within 0.1 dB after 300 ms";
+}
+
+TEST_F(LimiterTest, TheLookAheadEmptiesIntoIdleCallbacksAndNothingReplays) {
+    // A callback with nothing to mix writes silence without the limiter: not before
+    // the look-ahead has let out the end of the last sound, nor leaving it in there.
+    Sine shot;
+    shot.frames = 1000; // ends within a callback, off the limiter's steps
+    constexpr int kFrames = 2048;
+    const auto inCallbacksOf = [](int frames) {
+        std::vector<float> out;
+        for (int done = 0; done < kFrames; done += frames) {
+            const std::vector<float> part = render(frames);
+            out.insert(out.end(), part.begin(), part.end());
+        }
+        return out;
+    };
+    ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, loadSine(shot)), 0);
+    const std::vector<float> oneCall = render(kFrames);
+    EXPECT_GT(measure::peak(oneCall, 0, shot.frames, shot.frames + kOutputDelay), 0.4f);
+
+    start(32);
+    FSOUND_SAMPLE* sample = loadSine(shot);
+    ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    EXPECT_TRUE(inCallbacksOf(64) == oneCall) << "the end of the sound came out whole";
+    ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    EXPECT_TRUE(inCallbacksOf(64) == oneCall) << "and came out only once";
 }
 
 TEST_F(LimiterTest, SwitchedOffSumsAreClippedUndelayed) {

@@ -131,6 +131,25 @@ TEST_F(SongCallsTest, FreeingAPlayingSongIsSafeAndItsHandleGoesStale) {
     }
 }
 
+TEST_F(SongCallsTest, LoadsAreLimitedByHandlesAndOnlyPlayingSongsTakeMixerSlots) {
+    constexpr int kSlots = 64;
+    std::vector<FMUSIC_MODULE*> songs;
+    for (int index = 0; index < kSlots + 16; ++index) {
+        songs.push_back(loadDemoSong());
+        ASSERT_NE(songs.back(), nullptr) << "song " << index;
+    }
+    for (int index = 0; index < kSlots; ++index) {
+        EXPECT_EQ(FMUSIC_PlaySong(songs[static_cast<std::size_t>(index)]), 1);
+    }
+    EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots]), 0) << "every slot plays";
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_LIMIT);
+    FMUSIC_StopSong(songs.front());
+    render(kSettle);
+    EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots]), 1) << "the slot of a song whose fade-out ended";
+    EXPECT_EQ(stats().songsPlaying, kSlots);
+    EXPECT_EQ(FMUSIC_PlaySong(songs.front()), 0);
+}
+
 TEST_F(SongCallsTest, NonSongsAndCallsOutsideARunAreRefused) {
     EXPECT_EQ(FMUSIC_LoadSong(nullptr), nullptr);
     EXPECT_EQ(FMUSIC_LoadSong(m_folder.path("missing.mod").c_str()), nullptr);

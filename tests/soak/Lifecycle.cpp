@@ -28,6 +28,12 @@ void CallbackFigures::add(const PelgraAudioStats& run) {
         budgetMicros = 1e6 * run.bufferFrames / run.mixRate;
     }
     longestGapMicros = std::max(longestGapMicros, run.longestGapMicros);
+    const double budget = run.mixRate > 0 ? 1e6 * run.bufferFrames / run.mixRate : 0.0;
+    if (budget > 0 && (cpuBudgetMicros == 0 || run.longestCallbackCpuMicros / budget >
+                                                   longestCpuMicros / cpuBudgetMicros)) {
+        longestCpuMicros = run.longestCallbackCpuMicros;
+        cpuBudgetMicros = budget;
+    }
     callbacks += run.callbacks;
     framesMixed += run.framesMixed;
 }

@@ -18,6 +18,10 @@ struct CallbackFigures {
     unsigned int longestCallbackMicros = 0;
     double budgetMicros = 0; // of the run with the longest callback: one buffer's length
     unsigned int longestGapMicros = 0;
+    // The audio thread's CPU time in one callback, of the run where it took the largest
+    // share of that run's buffer length.
+    unsigned int longestCpuMicros = 0;
+    double cpuBudgetMicros = 0;
     unsigned long long callbacks = 0;
     unsigned long long framesMixed = 0;
 

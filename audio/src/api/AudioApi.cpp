@@ -127,15 +127,15 @@ int PelgraAudio_SetOutput(const char* name) {
 }
 
 int PelgraAudio_Render(float* interleavedStereo, int frames) {
-    // The success path stays off the failure bookkeeping: rendering is the hot call.
+    // The hot call, and render() throws nothing: no guard, and success costs only the
+    // clearing of the noted reason (a render refused while another runs notes its own).
+    pelgra::audio::beginCall();
     const int written = audio().render(interleavedStereo, frames);
     if (written == 0 && frames != 0) {
-        guarded(0, FMOD_ERR_UNINITIALIZED, [&] {
-            if (interleavedStereo == nullptr || frames < 0) {
-                noteFailure(FMOD_ERR_INVALID_PARAM);
-            }
-            return 0;
-        });
+        if (interleavedStereo == nullptr || frames < 0) {
+            noteFailure(FMOD_ERR_INVALID_PARAM);
+        }
+        pelgra::audio::endFailedCall(FMOD_ERR_UNINITIALIZED);
     }
     return written;
 }
@@ -152,6 +152,13 @@ int PelgraAudio_GetStats(PelgraAudioStats* stats) {
 
 void PelgraAudio_ResetStats(void) {
     guarded([] { audio().resetStats(); });
+}
+
+int PelgraAudio_SetCpuTiming(int on) {
+    return guarded(0, FMOD_ERR_INTERNAL, [&] {
+        audio().setCpuTiming(on != 0);
+        return 1;
+    });
 }
 
 int PelgraAudio_SetLimiter(int enabled) {

@@ -60,6 +60,7 @@ bool AudioSystem::init(int mixRate, int voices) {
         return false;
     }
     auto session = std::make_unique<Session>(mixRate, voices, ++m_sessions, m_samples, m_songs);
+    session->mixer.setCpuTiming(m_cpuTiming);
     session->output = makeOutput(chosenOutput(), mixRate, m_renderGate);
     if (!session->output) {
         noteFailure(FMOD_ERR_UNKNOWN_OUTPUT);
@@ -141,6 +142,9 @@ std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int 
 
 bool AudioSystem::freeSample(std::uintptr_t handle) {
     return withSession(false, [&](Session& session) {
+        // Room first: past this point nothing may fail, or a sample that voices still
+        // read would be destroyed on the way out.
+        session.retiredSamples.reserveOne();
         std::unique_ptr<Sample> sample = session.samples.remove(handle);
         if (!sample) {
             return false;
@@ -179,6 +183,7 @@ PelgraAudioStats AudioSystem::stats() {
         stats.callbacks = mix.callbacks;
         stats.longestCallbackMicros = mix.longestCallbackMicros;
         stats.longestGapMicros = mix.longestGapMicros;
+        stats.longestCallbackCpuMicros = mix.longestCallbackCpuMicros;
         stats.bufferFrames = static_cast<unsigned int>(session.output->bufferFrames());
         stats.mixRate = session.mixer.mixRate();
         stats.voicesInUse = mix.voicesInUse;
@@ -199,6 +204,14 @@ void AudioSystem::resetStats() {
         session.mixer.resetStats();
         return 0;
     });
+}
+
+void AudioSystem::setCpuTiming(bool on) {
+    std::lock_guard lock(m_mutex);
+    m_cpuTiming = on;
+    if (m_session) {
+        m_session->mixer.setCpuTiming(on);
+    }
 }
 
 } // namespace pelgra::audio

@@ -47,6 +47,7 @@ public:
     }
     PelgraAudioStats stats();
     void resetStats();
+    void setCpuTiming(bool on);
 
     // Runs body(Session&) under the application lock when the library runs and
     // returns its result; returns `notRunning` otherwise.
@@ -71,6 +72,7 @@ private:
     Session::SongTable m_songs;
     std::unique_ptr<Session> m_session;
     std::uint64_t m_sessions = 0;
+    bool m_cpuTiming = false;
     ManualRenderGate m_renderGate;
 };
 

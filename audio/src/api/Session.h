@@ -18,8 +18,9 @@
 
 namespace pelgra::audio {
 
-// A loaded song and the mixer slot it is mixed from, from its load to its free: a
-// stopped song is still mixed, so that its fade-out runs.
+// A loaded song and the mixer slot it is mixed from while it plays (-1 while it has
+// none): a song takes a slot at its play and keeps it after a stop until its fade-out
+// has been mixed and another song wants the slot.
 struct LoadedSong {
     std::unique_ptr<Song> song;
     int slot = -1;

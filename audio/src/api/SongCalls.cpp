@@ -1,6 +1,7 @@
 // The song calls of the library object: each song is opened on the calling thread,
-// mixed from a stream-source slot of its own from load to free, and controlled under
-// the application lock, so that no other thread can free it meanwhile.
+// mixed from a stream-source slot while it plays, and controlled under the application
+// lock, so that no other thread can free it meanwhile. Loading is limited by the handle
+// table alone; the mixer's slots limit only the songs heard at once.
 #include "api/AudioSystem.h"
 
 namespace pelgra::audio {
@@ -16,6 +17,31 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
         return true;
     });
 }
+
+namespace {
+
+// Frees the slots of songs whose fade-out after a stop has been mixed to the end.
+void releaseFadedSlots(Session& session) {
+    session.songs.forEach([&](LoadedSong& loaded) {
+        if (loaded.slot >= 0 && loaded.song->stoppedAndSilent()) {
+            session.mixer.detachSource(loaded.slot);
+            loaded.slot = -1;
+        }
+    });
+}
+
+bool attach(Session& session, LoadedSong& loaded) {
+    if (loaded.slot < 0) {
+        loaded.slot = session.mixer.attachSource(*loaded.song);
+    }
+    if (loaded.slot < 0) {
+        releaseFadedSlots(session);
+        loaded.slot = session.mixer.attachSource(*loaded.song);
+    }
+    return loaded.slot >= 0;
+}
+
+} // namespace
 
 std::uintptr_t AudioSystem::loadSong(const char* name) {
     const auto running =
@@ -37,16 +63,11 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
             noteFailure(FMOD_ERR_UNINITIALIZED);
             return 0;
         }
-        if (session.songs.full()) {
+        const std::uintptr_t handle = session.songs.insert(std::move(loaded));
+        if (handle == 0) {
             noteFailure(FMOD_ERR_LIMIT);
-            return 0;
         }
-        loaded->slot = session.mixer.attachSource(*loaded->song);
-        if (loaded->slot < 0) {
-            noteFailure(FMOD_ERR_LIMIT);
-            return 0;
-        }
-        return session.songs.insert(std::move(loaded));
+        return handle;
     });
 }
 
@@ -54,7 +75,7 @@ bool AudioSystem::freeSong(std::uintptr_t handle) {
     std::unique_ptr<LoadedSong> freed = withSession(
         std::unique_ptr<LoadedSong>{}, [&](Session& session) -> std::unique_ptr<LoadedSong> {
             std::unique_ptr<LoadedSong> loaded = session.songs.remove(handle);
-            if (loaded) {
+            if (loaded && loaded->slot >= 0) {
                 // Returns once the audio thread can no longer reach the song.
                 session.mixer.detachSource(loaded->slot);
             }
@@ -65,7 +86,19 @@ bool AudioSystem::freeSong(std::uintptr_t handle) {
 }
 
 bool AudioSystem::playSong(std::uintptr_t handle) {
-    return withSong(handle, [](Song& song) { song.play(); });
+    return withSession(false, [&](Session& session) {
+        LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr) {
+            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            return false;
+        }
+        if (!attach(session, *loaded)) {
+            noteFailure(FMOD_ERR_LIMIT);
+            return false;
+        }
+        loaded->song->play();
+        return true;
+    });
 }
 
 bool AudioSystem::stopSong(std::uintptr_t handle) {

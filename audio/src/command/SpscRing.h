@@ -34,6 +34,12 @@ public:
     // Producer: how many items were ever pushed.
     std::uint64_t pushed() const noexcept { return m_head.load(std::memory_order_relaxed); }
 
+    // Consumer: how many items are queued now; a consumer that pops no more than this
+    // is not held up by a producer that keeps pushing.
+    std::uint64_t queued() const noexcept {
+        return m_head.load(std::memory_order_acquire) - m_tail.load(std::memory_order_relaxed);
+    }
+
     // Consumer: false when the ring is empty.
     bool pop(T& item) noexcept {
         const std::uint64_t tail = m_tail.load(std::memory_order_relaxed);

@@ -4,6 +4,7 @@
 #ifndef PELGRA_AUDIO_HANDLE_TABLE_H
 #define PELGRA_AUDIO_HANDLE_TABLE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,6 +28,11 @@ public:
             index = m_freeSlots.back();
             m_freeSlots.pop_back();
         } else if (m_slots.size() < kCapacity) {
+            // Room for every slot's index among the free ones, so that remove() never
+            // allocates: a free that fails halfway would strand its object.
+            if (m_freeSlots.capacity() <= m_slots.size()) {
+                m_freeSlots.reserve(std::min(kCapacity, 2 * m_slots.size() + 16));
+            }
             index = m_slots.size();
             m_slots.emplace_back();
         } else {
@@ -44,7 +50,7 @@ public:
     }
 
     // Gives the object back and makes its handle stale; nullptr for anything else.
-    std::unique_ptr<T> remove(std::uintptr_t handle) {
+    std::unique_ptr<T> remove(std::uintptr_t handle) noexcept {
         Slot* slot = const_cast<Slot*>(slotOf(handle));
         if (slot == nullptr) {
             return nullptr;
@@ -55,15 +61,15 @@ public:
         return std::move(slot->object);
     }
 
-    // Gives every object back and makes every handle stale.
-    std::vector<std::unique_ptr<T>> removeAll() {
-        std::vector<std::unique_ptr<T>> objects;
+    // Destroys every object and makes every handle stale; returns how many there were.
+    std::size_t removeAll() noexcept {
+        const std::size_t removed = m_size;
         for (std::size_t index = 0; index < m_slots.size(); ++index) {
             if (m_slots[index].object) {
-                objects.push_back(remove(encode(index, m_slots[index].generation)));
+                remove(encode(index, m_slots[index].generation));
             }
         }
-        return objects;
+        return removed;
     }
 
     // Calls visit(T&) for every live object.
@@ -91,12 +97,12 @@ private:
         std::uintptr_t generation = 0;
     };
 
-    static std::uintptr_t encode(std::size_t index, std::uintptr_t generation) {
+    static std::uintptr_t encode(std::size_t index, std::uintptr_t generation) noexcept {
         return (generation << (kKindBits + kIndexBits)) | (std::uintptr_t{index} << kKindBits) |
                static_cast<std::uintptr_t>(Kind);
     }
 
-    const Slot* slotOf(std::uintptr_t handle) const {
+    const Slot* slotOf(std::uintptr_t handle) const noexcept {
         if ((handle & kKindMask) != static_cast<std::uintptr_t>(Kind)) {
             return nullptr;
         }

@@ -86,7 +86,6 @@ void Limiter::reset() noexcept {
     m_reduction = 0.0f;
     m_gainAtStart = 1.0f;
     m_gainAtEnd = 1.0f;
-    m_lowestGain = 1.0f;
 }
 
 float Limiter::takeLowestGain() noexcept {

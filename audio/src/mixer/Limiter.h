@@ -31,7 +31,8 @@ public:
     // How much later a frame leaves process() than it entered it.
     int delayFrames() const noexcept { return m_delaySteps * kStepFrames; }
 
-    // Forgets what it heard: silence in the delay, no gain reduction.
+    // Forgets what it heard: silence in the delay, no gain reduction. The lowest gain
+    // applied stays for takeLowestGain().
     void reset() noexcept;
 
     // Replaces `frames` interleaved stereo frames by those delayFrames() earlier, each

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 namespace pelgra::audio {
@@ -13,6 +14,23 @@ std::uint32_t toMicros(MixStats::Clock::duration duration) noexcept {
         std::clamp<long long>(micros, 0, std::numeric_limits<std::uint32_t>::max()));
 }
 } // namespace
+
+std::uint64_t threadCpuNanos() noexcept {
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) {
+        return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+               static_cast<std::uint64_t>(now.tv_nsec);
+    }
+#endif
+    return 0;
+}
+
+void MixStats::recordCallbackCpu(std::uint64_t nanos) noexcept {
+    raiseTo(m_longestCallbackCpuMicros,
+            static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(nanos / 1000, std::numeric_limits<std::uint32_t>::max())));
+}
 
 void MixStats::raiseTo(std::atomic<std::uint32_t>& longest, std::uint32_t value) noexcept {
     std::uint32_t seen = longest.load(std::memory_order_relaxed);
@@ -40,6 +58,7 @@ MixStatsSnapshot MixStats::snapshot() const {
     snapshot.callbacks = m_callbacks.load(std::memory_order_relaxed);
     snapshot.longestCallbackMicros = m_longestCallbackMicros.load(std::memory_order_relaxed);
     snapshot.longestGapMicros = m_longestGapMicros.load(std::memory_order_relaxed);
+    snapshot.longestCallbackCpuMicros = m_longestCallbackCpuMicros.load(std::memory_order_relaxed);
     snapshot.voicesInUse = m_voicesInUse.load(std::memory_order_relaxed);
     snapshot.peakLeft = m_peakLeft.load(std::memory_order_relaxed);
     snapshot.peakRight = m_peakRight.load(std::memory_order_relaxed);
@@ -53,6 +72,7 @@ void MixStats::reset() {
     m_callbacks.store(0, std::memory_order_relaxed);
     m_longestCallbackMicros.store(0, std::memory_order_relaxed);
     m_longestGapMicros.store(0, std::memory_order_relaxed);
+    m_longestCallbackCpuMicros.store(0, std::memory_order_relaxed);
     m_previousStart.store(0, std::memory_order_relaxed);
 }
 

@@ -13,12 +13,17 @@ struct MixStatsSnapshot {
     std::uint64_t callbacks = 0;
     std::uint32_t longestCallbackMicros = 0;
     std::uint32_t longestGapMicros = 0;
+    std::uint32_t longestCallbackCpuMicros = 0;
     int voicesInUse = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     // The limiter's deepest gain reduction in the last callback, 0 when none.
     float gainReductionDb = 0.0f;
 };
+
+// The CPU time the calling thread has used, in nanoseconds; 0 where the system does not
+// tell.
+std::uint64_t threadCpuNanos() noexcept;
 
 // Counters are updated with atomic read-modify-writes, so a reset from an application
 // thread is never undone by an update in flight; at worst one callback's figures
@@ -30,6 +35,7 @@ public:
     // Audio thread, once per callback.
     void recordCallback(Clock::time_point start, Clock::time_point end, int frames, float peakLeft,
                         float peakRight) noexcept;
+    void recordCallbackCpu(std::uint64_t nanos) noexcept;
     void recordVoicesInUse(int voices) noexcept {
         m_voicesInUse.store(voices, std::memory_order_relaxed);
     }
@@ -48,6 +54,7 @@ private:
     std::atomic<std::uint64_t> m_callbacks{0};
     std::atomic<std::uint32_t> m_longestCallbackMicros{0};
     std::atomic<std::uint32_t> m_longestGapMicros{0};
+    std::atomic<std::uint32_t> m_longestCallbackCpuMicros{0};
     std::atomic<int> m_voicesInUse{0};
     std::atomic<float> m_peakLeft{0.0f};
     std::atomic<float> m_peakRight{0.0f};

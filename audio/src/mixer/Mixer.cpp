@@ -11,7 +11,7 @@ namespace pelgra::audio {
 
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
-      m_voices(static_cast<std::size_t>(voices)),
+      m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
       m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
@@ -84,7 +84,7 @@ bool Mixer::setPaused(int voice, bool paused) {
     return send(command);
 }
 
-std::uint64_t Mixer::retire(Sample& sample) {
+std::uint64_t Mixer::retire(Sample& sample) noexcept {
     sample.retired.store(true, std::memory_order_release);
     m_book.stoppedPlaying(sample);
     return m_commands.pushed();
@@ -101,11 +101,18 @@ int Mixer::attachSource(StreamSource& source) {
     for (int slot = 0; slot < kSourceSlots; ++slot) {
         auto& entry = m_sources[static_cast<std::size_t>(slot)];
         if (entry.load(std::memory_order_relaxed) == nullptr) {
-            entry.store(&source, std::memory_order_release);
+            entry.store(&source, std::memory_order_seq_cst);
+            m_sourcesAttached.fetch_add(1, std::memory_order_release);
             return slot;
         }
     }
     return -1;
+}
+
+bool Mixer::attached(const StreamSource& source) const {
+    return std::any_of(m_sources.begin(), m_sources.end(), [&](const auto& slot) {
+        return slot.load(std::memory_order_relaxed) == &source;
+    });
 }
 
 void Mixer::detachSource(int slot) {
@@ -115,7 +122,11 @@ void Mixer::detachSource(int slot) {
     // Sequentially consistent, as the mix's epoch step and slot reads are: either the
     // next mix sees the empty slot, or this thread sees that mix in progress and waits
     // for its end.
-    m_sources[static_cast<std::size_t>(slot)].store(nullptr, std::memory_order_seq_cst);
+    if (m_sources[static_cast<std::size_t>(slot)].exchange(nullptr, std::memory_order_seq_cst) ==
+        nullptr) {
+        return;
+    }
+    m_sourcesAttached.fetch_sub(1, std::memory_order_release);
     const std::uint64_t epoch = m_mixEpoch.load(std::memory_order_seq_cst);
     if (epoch % 2 == 1) {
         while (m_mixEpoch.load(std::memory_order_acquire) == epoch) {
@@ -132,28 +143,42 @@ MixStatsSnapshot Mixer::stats() const {
 
 void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept {
     const auto start = MixStats::Clock::now();
+    const bool timeCpu = m_cpuTiming.load(std::memory_order_relaxed);
+    const std::uint64_t cpuStart = timeCpu ? threadCpuNanos() : 0;
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
     m_outputStage.beginCallback();
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
-    for (int done = 0; done < frames; done += kBlockFrames) {
-        const int block = std::min(kBlockFrames, frames - done);
-        if (pacing == Pacing::WaitForSources) {
-            awaitSources(block);
+    if (m_voicesInUse == 0 && m_tailsFading == 0 &&
+        m_sourcesAttached.load(std::memory_order_acquire) == 0 && m_outputStage.drained()) {
+        // Nothing can sound, and the limiter's delay holds nothing still to be heard:
+        // silence without a pass over voices, slots, frames or the limiter.
+        std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
+        m_voicesMixed = false;
+        m_sourcesMixed = false;
+    } else {
+        for (int done = 0; done < frames; done += kBlockFrames) {
+            const int block = std::min(kBlockFrames, frames - done);
+            if (pacing == Pacing::WaitForSources) {
+                awaitSources(block);
+            }
+            float blockPeakLeft = 0.0f;
+            float blockPeakRight = 0.0f;
+            mixBlock(interleavedStereo + 2 * done, block, blockPeakLeft, blockPeakRight);
+            peakLeft = std::max(peakLeft, blockPeakLeft);
+            peakRight = std::max(peakRight, blockPeakRight);
         }
-        float blockPeakLeft = 0.0f;
-        float blockPeakRight = 0.0f;
-        mixBlock(interleavedStereo + 2 * done, block, blockPeakLeft, blockPeakRight);
-        peakLeft = std::max(peakLeft, blockPeakLeft);
-        peakRight = std::max(peakRight, blockPeakRight);
     }
 
     m_stats.recordVoicesInUse(m_voicesInUse);
     m_stats.recordLowestGain(m_outputStage.takeLowestGain());
     m_mixEpoch.fetch_add(1, std::memory_order_release);
     m_stats.recordCallback(start, MixStats::Clock::now(), frames, peakLeft, peakRight);
+    if (timeCpu) {
+        m_stats.recordCallbackCpu(threadCpuNanos() - cpuStart);
+    }
 }
 
 // Inside the mix, so that a source being detached stays alive until the wait is over.
@@ -166,8 +191,10 @@ void Mixer::awaitSources(int frames) noexcept {
 }
 
 void Mixer::applyCommands() noexcept {
+    // Only what was queued when the callback began: an application thread that keeps
+    // queueing cannot hold the callback past its period.
     Command command;
-    while (m_commands.pop(command)) {
+    for (std::uint64_t left = m_commands.queued(); left > 0 && m_commands.pop(command); --left) {
         apply(command);
         ++m_commandsPopped;
     }
@@ -175,39 +202,64 @@ void Mixer::applyCommands() noexcept {
 }
 
 void Mixer::apply(const Command& command) noexcept {
-    switch (command.type) {
-    case Command::Type::Play:
+    if (command.type == Command::Type::Play) {
         startVoice(command.voice, *command.sample, command.playId);
         return;
-    case Command::Type::Stop:
-    case Command::Type::SetPaused:
-        break;
     }
-    const auto act = [&](Voice& voice) {
-        if (command.type == Command::Type::Stop) {
-            voice.stop(m_fadeFrames);
-        } else if (command.paused) {
-            voice.pause(m_fadeFrames);
-        } else {
-            voice.resume(m_fadeFrames);
-        }
-    };
     if (command.voice == kAllVoices) {
-        std::for_each(m_voices.begin(), m_voices.end(), act);
+        if (command.type == Command::Type::Stop) {
+            m_allVoiceCommands.stop();
+        } else {
+            m_allVoiceCommands.setPaused(command.paused);
+        }
+        return;
+    }
+    Voice& voice = m_voices[static_cast<std::size_t>(command.voice)];
+    m_allVoiceCommands.catchUp(voice, m_fadeFrames);
+    if (command.type == Command::Type::Stop) {
+        voice.stop(m_fadeFrames);
+    } else if (command.paused) {
+        voice.pause(m_fadeFrames);
     } else {
-        act(m_voices[static_cast<std::size_t>(command.voice)]);
+        voice.resume(m_fadeFrames);
     }
 }
 
 void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept {
-    releaseVoice(voice);
+    const auto index = static_cast<std::size_t>(voice);
+    Voice& entry = m_voices[index];
+    m_allVoiceCommands.catchUp(entry, m_fadeFrames);
+    if (entry.sounding()) {
+        // Taken over while heard: what it played fades out beneath the new start. A
+        // tail still fading from an earlier takeover within one fade is cut.
+        releaseTail(voice);
+        m_tails[index] = entry;
+        m_tails[index].stop(m_fadeFrames);
+        ++m_tailsFading;
+        m_book.reportEnded(voice, entry.playId());
+        entry.clear();
+        --m_voicesInUse;
+    } else {
+        releaseVoice(voice);
+    }
     if (sample.retired.load(std::memory_order_acquire)) {
+        // Freed before the start came through: the voice is silent at once.
+        m_book.reportEnded(voice, playId);
         return;
     }
     sample.voicesReading.store(sample.voicesReading.load(std::memory_order_relaxed) + 1,
                                std::memory_order_relaxed);
-    m_voices[static_cast<std::size_t>(voice)].start(sample, playId);
+    entry.start(sample, playId, m_allVoiceCommands.serial());
+    ++m_voicesInUse;
 }
+
+namespace {
+// The last access to a voice's sample: once its count reaches zero it may be freed.
+void stopReading(const Sample& sample) noexcept {
+    sample.voicesReading.store(sample.voicesReading.load(std::memory_order_relaxed) - 1,
+                               std::memory_order_release);
+}
+} // namespace
 
 void Mixer::releaseVoice(int voice) noexcept {
     Voice& entry = m_voices[static_cast<std::size_t>(voice)];
@@ -217,44 +269,63 @@ void Mixer::releaseVoice(int voice) noexcept {
     }
     m_book.reportEnded(voice, entry.playId());
     entry.clear();
-    // The last access to the sample: once the count reaches zero it may be freed.
-    sample->voicesReading.store(sample->voicesReading.load(std::memory_order_relaxed) - 1,
-                                std::memory_order_release);
+    --m_voicesInUse;
+    stopReading(*sample);
+}
+
+void Mixer::releaseTail(int voice) noexcept {
+    Voice& tail = m_tails[static_cast<std::size_t>(voice)];
+    const Sample* sample = tail.sample();
+    if (sample == nullptr) {
+        return;
+    }
+    tail.clear();
+    --m_tailsFading;
+    stopReading(*sample);
+}
+
+void Mixer::mixVoices(float* accumulator, int frames) noexcept {
+    // A master gain change glides over one block instead of stepping, unless nothing
+    // was sounding.
+    const float masterTarget = m_masterGain.load(std::memory_order_relaxed);
+    const float master = m_voicesMixed ? m_appliedMasterGain : masterTarget;
+    const float masterStep = (masterTarget - master) / static_cast<float>(frames);
+    m_appliedMasterGain = masterTarget;
+
+    for (std::size_t index = 0; index < m_voices.size(); ++index) {
+        const int voice = static_cast<int>(index);
+        if (m_tails[index].sample() != nullptr &&
+            !m_tails[index].mixInto(accumulator, frames, master, masterStep)) {
+            releaseTail(voice);
+        }
+        Voice& entry = m_voices[index];
+        const Sample* sample = entry.sample();
+        if (sample == nullptr) {
+            continue;
+        }
+        m_allVoiceCommands.catchUp(entry, m_fadeFrames);
+        if (!entry.stopping() && sample->retired.load(std::memory_order_relaxed)) {
+            entry.stop(m_fadeFrames);
+        }
+        if (!entry.mixInto(accumulator, frames, master, masterStep)) {
+            releaseVoice(voice);
+        }
+    }
 }
 
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
     std::fill(accumulator, accumulator + 2 * frames, 0.0f);
-
-    // A master gain change glides over one block instead of stepping, unless nothing
-    // was sounding.
-    const float masterTarget = m_masterGain.load(std::memory_order_relaxed);
-    const float master = m_voicesInUse > 0 ? m_appliedMasterGain : masterTarget;
-    const float masterStep = (masterTarget - master) / static_cast<float>(frames);
-    m_appliedMasterGain = masterTarget;
-
-    for (std::size_t index = 0; index < m_voices.size(); ++index) {
-        Voice& voice = m_voices[index];
-        const Sample* sample = voice.sample();
-        if (sample == nullptr) {
-            continue;
-        }
-        if (!voice.stopping() && sample->retired.load(std::memory_order_relaxed)) {
-            voice.stop(m_fadeFrames);
-        }
-        if (!voice.mixInto(accumulator, frames, master, masterStep)) {
-            releaseVoice(static_cast<int>(index));
-        }
+    const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
+    if (anyVoice) {
+        mixVoices(accumulator, frames);
     }
-    m_voicesInUse =
-        static_cast<int>(std::count_if(m_voices.begin(), m_voices.end(), [](const Voice& voice) {
-            return voice.sample() != nullptr;
-        }));
-    mixSources(accumulator, frames);
-    m_outputStage.finish(accumulator, out, frames, peakLeft, peakRight);
+    m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
+    const bool anySource = mixSources(accumulator, frames);
+    m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
 }
 
-void Mixer::mixSources(float* accumulator, int frames) noexcept {
+bool Mixer::mixSources(float* accumulator, int frames) noexcept {
     float* music = m_musicAccumulator.data();
     bool anySource = false;
     for (auto& slot : m_sources) {
@@ -275,6 +346,7 @@ void Mixer::mixSources(float* accumulator, int frames) noexcept {
     if (anySource) {
         mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
     }
+    return anySource;
 }
 
 } // namespace pelgra::audio

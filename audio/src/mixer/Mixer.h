@@ -15,6 +15,7 @@
 #include "PelgraAudio.h"
 #include "command/Command.h"
 #include "command/SpscRing.h"
+#include "mixer/AllVoiceCommands.h"
 #include "mixer/GainRamp.h"
 #include "mixer/MixStats.h"
 #include "mixer/OutputStage.h"
@@ -46,9 +47,10 @@ public:
 
     // ---- Application side -------------------------------------------------------
 
-    // Starts `sample` on `voice`, or with kAnyVoice on a free voice (when every voice
-    // is busy, the one started longest ago). Returns the voice, or -1 when the voice
-    // number is out of range or the command ring is full.
+    // Starts `sample` on `voice`, or with kAnyVoice on a silent voice (else on one still
+    // fading out, else on the one started longest ago). A voice that is still heard
+    // fades out beneath the new start. Returns the voice, or -1 when the voice number
+    // is out of range or the command ring is full.
     int play(int voice, const Sample& sample);
     // A voice number or kAllVoices; false for an unknown voice or a full ring.
     bool stop(int voice);
@@ -62,13 +64,14 @@ public:
 
     // Stops the voices playing `sample` (with a fade) and lets no voice start it again.
     // Returns the ticket to pass to isReleased().
-    std::uint64_t retire(Sample& sample);
+    std::uint64_t retire(Sample& sample) noexcept;
     // True once the audio thread will never read a retired sample again: it may be freed.
     bool isReleased(const Sample& sample, std::uint64_t ticket) const;
 
     // Mixes `source` at the music gain from the next block on. Returns its slot, or -1
     // when every slot is taken.
     int attachSource(StreamSource& source);
+    bool attached(const StreamSource& source) const;
     // Takes the source out of its slot. Returns once the audio thread can no longer
     // reach it, so the caller may delete it then: at once when no mix is in progress,
     // otherwise after the mix in progress (never for longer than one callback).
@@ -77,6 +80,9 @@ public:
     // Any thread.
     MixStatsSnapshot stats() const;
     void resetStats() { m_stats.reset(); }
+    // Whether each callback's CPU time is measured (reading the thread's CPU clock is a
+    // system call, dearer than an idle callback, so it is off unless asked for).
+    void setCpuTiming(bool on) { m_cpuTiming.store(on, std::memory_order_relaxed); }
 
     // ---- Audio side ---------------------------------------------------------------
 
@@ -97,8 +103,11 @@ private:
     void apply(const Command& command) noexcept;
     void startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept;
     void releaseVoice(int voice) noexcept;
+    void releaseTail(int voice) noexcept;
+    void mixVoices(float* accumulator, int frames) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
-    void mixSources(float* accumulator, int frames) noexcept;
+    // Adds the stream sources at the music gain; false when no slot held one.
+    bool mixSources(float* accumulator, int frames) noexcept;
     void awaitSources(int frames) noexcept;
 
     const int m_mixRate;
@@ -113,12 +122,17 @@ private:
     std::atomic<float> m_masterGain{1.0f};
     std::atomic<float> m_musicGain{1.0f};
     std::array<std::atomic<StreamSource*>, kSourceSlots> m_sources{};
+    std::atomic<int> m_sourcesAttached{0};
+    std::atomic<bool> m_cpuTiming{false};
     // Odd while a mix is in progress.
     std::atomic<std::uint64_t> m_mixEpoch{0};
     MixStats m_stats;
 
     // Audio side.
     std::vector<Voice> m_voices;
+    // What a voice played before it was taken over, fading out: one per voice.
+    std::vector<Voice> m_tails;
+    AllVoiceCommands m_allVoiceCommands;
     std::vector<float> m_accumulator;
     std::vector<float> m_musicAccumulator; // the stream sources, before the music gain
     OutputStage m_outputStage;
@@ -127,6 +141,9 @@ private:
     float m_appliedMusicGain = 1.0f;
     bool m_sourcesMixed = false; // in the last block
     int m_voicesInUse = 0;
+    int m_tailsFading = 0;
+    // Whether the previous block mixed any voice: a master gain change glides only then.
+    bool m_voicesMixed = false;
 };
 
 } // namespace pelgra::audio

@@ -12,7 +12,8 @@ namespace pelgra::audio {
 
 class OutputStage {
 public:
-    explicit OutputStage(int mixRate) : m_limiter(mixRate) {}
+    explicit OutputStage(int mixRate)
+        : m_limiter(mixRate), m_silentFramesIn(m_limiter.delayFrames()) {}
 
     // Any thread; takes effect at the next callback.
     void setLimiterEnabled(bool enabled) {
@@ -25,16 +26,26 @@ public:
     // silence in its delay, so its first few milliseconds are quiet.
     void beginCallback() noexcept;
     // Turns the summed frames in `accumulator` (overwritten) into output frames;
-    // returns the peaks of each side.
-    void finish(float* accumulator, float* out, int frames, float& peakLeft,
+    // returns the peaks of each side. `silentInput`: nothing was mixed into them.
+    void finish(float* accumulator, float* out, int frames, bool silentInput, float& peakLeft,
                 float& peakRight) noexcept;
+    // True when the stage holds nothing still to be heard: the limiter is off, or its
+    // delay has taken in nothing but silence since it last heard a sound. A callback
+    // with nothing to mix may then write silence itself and leave the stage alone.
+    bool drained() const noexcept {
+        return !m_limiting || m_silentFramesIn >= m_limiter.delayFrames();
+    }
     // The lowest gain the limiter applied since the previous call, 1 when none.
     float takeLowestGain() noexcept { return m_limiter.takeLowestGain(); }
 
 private:
+    void countSilentInput(bool silentInput, int frames) noexcept;
+
     Limiter m_limiter;
     std::atomic<bool> m_limiterWanted{true};
     bool m_limiting = true;
+    // Silent frames the limiter has taken in since its last sound, counted up to its delay.
+    int m_silentFramesIn;
 };
 
 } // namespace pelgra::audio

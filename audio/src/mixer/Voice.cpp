@@ -7,10 +7,11 @@
 
 namespace pelgra::audio {
 
-void Voice::start(const Sample& sample, std::uint32_t playId) noexcept {
+void Voice::start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) noexcept {
     m_sample = &sample;
     m_position = 0;
     m_playId = playId;
+    m_commandsSeen = commandsSeen;
     m_state = State::Playing;
     m_fade.jumpTo(1.0f);
 }

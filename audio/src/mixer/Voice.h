@@ -13,8 +13,9 @@ struct Sample;
 
 class Voice {
 public:
-    // Starts `sample` from its first frame at full level, replacing whatever played.
-    void start(const Sample& sample, std::uint32_t playId) noexcept;
+    // Starts `sample` from its first frame at full level, replacing whatever played;
+    // `commandsSeen` is the serial of the every-voice commands issued before the start.
+    void start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) noexcept;
     // Fades out and holds the position; a paused voice stays paused.
     void pause(int fadeFrames) noexcept;
     // Fades back in from where it was held.
@@ -33,6 +34,12 @@ public:
     const Sample* sample() const noexcept { return m_sample; }
     std::uint32_t playId() const noexcept { return m_playId; }
     bool stopping() const noexcept { return m_state == State::Stopping; }
+    // Heard now or fading: taking it over must fade it out.
+    bool sounding() const noexcept {
+        return m_state == State::Playing || m_state == State::Pausing || m_state == State::Stopping;
+    }
+    std::uint64_t commandsSeen() const noexcept { return m_commandsSeen; }
+    void sawCommands(std::uint64_t serial) noexcept { m_commandsSeen = serial; }
 
 private:
     enum class State : std::uint8_t { Idle, Playing, Pausing, Paused, Stopping };
@@ -43,6 +50,7 @@ private:
     const Sample* m_sample = nullptr;
     std::int64_t m_position = 0;
     std::uint32_t m_playId = 0;
+    std::uint64_t m_commandsSeen = 0;
     State m_state = State::Idle;
     GainRamp m_fade;
 };

@@ -1,5 +1,7 @@
 #include "mixer/VoiceBook.h"
 
+#include <utility>
+
 namespace pelgra::audio {
 
 VoiceBook::VoiceBook(int voices)
@@ -10,24 +12,27 @@ VoiceBook::VoiceBook(int voices)
     }
 }
 
-bool VoiceBook::busy(int voice) const {
-    const Entry& entry = m_entries[static_cast<std::size_t>(voice)];
-    return entry.sample != nullptr && m_endedIds[static_cast<std::size_t>(voice)].load(
-                                          std::memory_order_acquire) != entry.playId;
+bool VoiceBook::silent(int voice) const {
+    return m_endedIds[static_cast<std::size_t>(voice)].load(std::memory_order_acquire) ==
+           m_entries[static_cast<std::size_t>(voice)].playId;
 }
 
 int VoiceBook::pickVoice() const {
-    int oldest = 0;
+    // Fading voices come before playing ones; within each, the oldest start.
+    const auto rank = [&](int voice) {
+        const Entry& entry = m_entries[static_cast<std::size_t>(voice)];
+        return std::make_pair(entry.sample != nullptr, entry.startOrder);
+    };
+    int chosen = 0;
     for (int voice = 0; voice < voices(); ++voice) {
-        if (!busy(voice)) {
+        if (silent(voice)) {
             return voice;
         }
-        if (m_entries[static_cast<std::size_t>(voice)].startOrder <
-            m_entries[static_cast<std::size_t>(oldest)].startOrder) {
-            oldest = voice;
+        if (rank(voice) < rank(chosen)) {
+            chosen = voice;
         }
     }
-    return oldest;
+    return chosen;
 }
 
 void VoiceBook::started(int voice, const Sample& sample) {
@@ -47,7 +52,7 @@ void VoiceBook::stoppedAll() {
     }
 }
 
-void VoiceBook::stoppedPlaying(const Sample& sample) {
+void VoiceBook::stoppedPlaying(const Sample& sample) noexcept {
     for (Entry& entry : m_entries) {
         if (entry.sample == &sample) {
             entry.sample = nullptr;

@@ -20,7 +20,10 @@ public:
 
     int voices() const { return static_cast<int>(m_entries.size()); }
 
-    // A free voice, or the one started longest ago when every voice is busy.
+    // A silent voice; when there is none, the one started longest ago among those
+    // fading out after a stop; when every voice plays, the one started longest ago.
+    // A voice stopped by the application stays out of reach while it fades, so that a
+    // stop followed by a play does not cut the fade short.
     int pickVoice() const;
     // The id that the next start of `voice` will be reported with when it ends.
     std::uint32_t nextPlayId(int voice) const {
@@ -31,7 +34,7 @@ public:
     void stopped(int voice);
     void stoppedAll();
     // Records that every voice playing `sample` stops.
-    void stoppedPlaying(const Sample& sample);
+    void stoppedPlaying(const Sample& sample) noexcept;
 
     // Audio thread: `voice` ended by itself after the start that returned `playId`.
     void reportEnded(int voice, std::uint32_t playId) noexcept {
@@ -45,7 +48,9 @@ private:
         std::uint64_t startOrder = 0;
     };
 
-    bool busy(int voice) const;
+    // The audio thread has reported the end of the voice's latest start (or it never
+    // started): nothing of it is heard any more.
+    bool silent(int voice) const;
 
     std::vector<Entry> m_entries;
     std::unique_ptr<std::atomic<std::uint32_t>[]> m_endedIds;

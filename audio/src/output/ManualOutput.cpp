@@ -1,5 +1,6 @@
 #include "output/ManualOutput.h"
 
+#include "failure/FailureReason.h"
 #include "mixer/Mixer.h"
 
 #include <thread>
@@ -13,10 +14,15 @@ int ManualRenderGate::render(float* interleavedStereo, int frames) noexcept {
     Mixer* mixer = m_mixer.load(std::memory_order_seq_cst);
     int written = 0;
     if (mixer != nullptr && interleavedStereo != nullptr && frames > 0) {
-        // Not the audio thread: waiting for songs to render ahead is allowed, and makes
-        // the mix as fast as the machine allows yet the same as a real-time one.
-        mixer->render(interleavedStereo, frames, Mixer::Pacing::WaitForSources);
-        written = frames;
+        if (m_mixing.test_and_set(std::memory_order_acquire)) {
+            noteFailure(FMOD_ERR_BUSY);
+        } else {
+            // Not the audio thread: waiting for songs to render ahead is allowed, and makes
+            // the mix as fast as the machine allows yet the same as a real-time one.
+            mixer->render(interleavedStereo, frames, Mixer::Pacing::WaitForSources);
+            m_mixing.clear(std::memory_order_release);
+            written = frames;
+        }
     }
     m_rendering.fetch_sub(1, std::memory_order_seq_cst);
     return written;

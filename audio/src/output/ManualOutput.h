@@ -15,7 +15,9 @@ namespace pelgra::audio {
 
 class ManualRenderGate {
 public:
-    // Mixes into `interleavedStereo` when open; returns the frames written (0 when shut).
+    // Mixes into `interleavedStereo` when open; returns the frames written (0 when shut,
+    // or while another thread's render is in progress: the mixer has one audio side,
+    // and the refusal is noted as the call's failure).
     int render(float* interleavedStereo, int frames) noexcept;
     void open(Mixer& mixer) { m_mixer.store(&mixer, std::memory_order_seq_cst); }
     // Returns once no render call can reach the mixer.
@@ -24,6 +26,7 @@ public:
 private:
     std::atomic<Mixer*> m_mixer{nullptr};
     std::atomic<int> m_rendering{0};
+    std::atomic_flag m_mixing = ATOMIC_FLAG_INIT;
 };
 
 class ManualOutput final : public Output {

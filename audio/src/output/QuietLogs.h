@@ -1,14 +1,17 @@
 // The library prints nothing, and keeps what the device layer beneath it would print
-// quiet too: SDL's own log, and on Linux the ALSA library's error messages (which SDL's
-// ALSA backend triggers on machines without a sound card).
+// quiet too: on Linux, the ALSA library's error messages (which SDL's ALSA backend
+// triggers on machines without a sound card) go to stderr unless a handler is set.
+// SDL's own log is left to the host: its audio messages are below SDL's default
+// priority, and its output function and priorities are the host application's.
 #ifndef PELGRA_AUDIO_QUIET_LOGS_H
 #define PELGRA_AUDIO_QUIET_LOGS_H
 
 namespace pelgra::audio {
 
 // Quiet from construction to destruction; create it before the device layer starts and
-// destroy it after it stopped. ALSA then gets its default handler back, so that nothing
-// points into this library once it might be unloaded.
+// destroy it after it stopped. The destructor puts back the handler it found (unless
+// the host has set another meanwhile), so that nothing points into this library once
+// it might be unloaded.
 class QuietDeviceLogs {
 public:
     QuietDeviceLogs();
@@ -19,6 +22,8 @@ public:
 private:
     // Holds libasound loaded, so that its handler stays set until SDL loads it too.
     void* m_alsa = nullptr;
+    // ALSA's handler before this object set its own (a snd_lib_error_handler_t).
+    void* m_previousAlsaHandler = nullptr;
 };
 
 } // namespace pelgra::audio

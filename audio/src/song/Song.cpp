@@ -78,6 +78,8 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         std::unique_ptr<Song> song(new Song(std::move(renderer), mixRate));
         song->m_worker = SongWorker::shared();
         song->m_worker->add(song.get());
+        song->m_worker->wake();
+        song->m_worker->waitUntil([&] { return song->startReady(); }, kWaitLimit);
         return song;
     } catch (...) {
         noteFailure(FMOD_ERR_MEMORY); // memory, or the worker thread, could not be had
@@ -103,16 +105,7 @@ void Song::play() noexcept {
         next = ((command & kEpochMask) + kEpochStep) | kPlayingBit;
     } while (!m_command.compare_exchange_weak(command, next, std::memory_order_acq_rel,
                                               std::memory_order_relaxed));
-    const std::uint32_t epoch = next & kEpochMask;
     m_worker->wake();
-    m_worker->waitUntil(
-        [&] {
-            // Done when primed, or when a later play() or a stop() has overtaken this one.
-            const std::uint32_t now = m_command.load(std::memory_order_acquire);
-            return m_primedEpoch.load(std::memory_order_acquire) == epoch ||
-                   (now & kEpochMask) != epoch || (now & kPlayingBit) == 0;
-        },
-        kWaitLimit);
 }
 
 void Song::stop() noexcept {
@@ -131,6 +124,24 @@ bool Song::isPlaying() const noexcept {
     return (m_command.load(std::memory_order_acquire) & kPlayingBit) != 0 && !m_renderer->ended();
 }
 
+bool Song::stoppedAndSilent() const noexcept {
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    return (command & kPlayingBit) == 0 &&
+           m_quietCommand.load(std::memory_order_acquire) == command;
+}
+
+std::uint32_t Song::epochToRender(std::uint32_t command) noexcept {
+    return (command & kEpochMask) + ((command & kPlayingBit) != 0 ? 0 : kEpochStep);
+}
+
+bool Song::startReady() const noexcept {
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    return (command & kPlayingBit) == 0 &&
+           m_ringEpoch.load(std::memory_order_acquire) == epochToRender(command) &&
+           m_ring->writePosition() - m_epochStart.load(std::memory_order_acquire) >=
+               m_prefillFrames;
+}
+
 std::uint64_t Song::freshFramesAhead() const noexcept {
     // Loaded in this order, neither position can be past the end loaded last.
     const std::uint64_t read = m_ring->readPosition();
@@ -143,14 +154,14 @@ bool Song::awaitRendered(int frames) noexcept {
     const std::uint64_t most = m_ring->capacity() - m_rampFrames - kSliceFrames;
     const auto rendered = [&] {
         const std::uint32_t command = m_command.load(std::memory_order_acquire);
-        // A song that does not play keeps no more than a fade's worth ahead, and
-        // nothing before it has ever played.
-        const std::uint64_t reach = (command & kPlayingBit) != 0  ? most
-                                    : (command & kEpochMask) != 0 ? m_rampFrames
-                                                                  : 0;
-        const std::uint64_t wanted = std::min<std::uint64_t>(std::max(frames, 0), reach);
-        return m_ringEpoch.load(std::memory_order_acquire) == (command & kEpochMask) &&
-               freshFramesAhead() >= wanted;
+        if (m_ringEpoch.load(std::memory_order_acquire) != epochToRender(command)) {
+            return false;
+        }
+        // A stopped song needs nothing more: making its next start ready kept a fade's
+        // worth of the song as it was.
+        const std::uint64_t wanted =
+            (command & kPlayingBit) != 0 ? std::min<std::uint64_t>(std::max(frames, 0), most) : 0;
+        return freshFramesAhead() >= wanted;
     };
     if (rendered()) {
         return true;
@@ -161,24 +172,22 @@ bool Song::awaitRendered(int frames) noexcept {
 
 bool Song::renderAhead() noexcept {
     const std::uint32_t command = m_command.load(std::memory_order_acquire);
-    const std::uint32_t epoch = command & kEpochMask;
+    const std::uint32_t epoch = epochToRender(command);
     if (epoch != m_renderedEpoch) {
         startOver(epoch);
     }
-    const std::uint64_t ahead = m_ring->writePosition() - m_ring->readPosition();
     if ((command & kPlayingBit) == 0) {
-        // Stopped: only what a fade-out may still need, once it has played.
-        if (epoch == 0 || ahead >= static_cast<std::uint64_t>(m_rampFrames)) {
+        // Stopped: the next start's first frames, which the audio thread does not take
+        // before the play() (the prefill leaves room for the fade-out before them).
+        if (m_ring->writePosition() - m_epochStart.load(std::memory_order_relaxed) >=
+            m_prefillFrames) {
             return false;
         }
-    } else if (m_ring->capacity() - ahead < kSliceFrames) {
-        m_primedEpoch.store(epoch, std::memory_order_release);
+    } else if (m_ring->capacity() - (m_ring->writePosition() - m_ring->readPosition()) <
+               kSliceFrames) {
         return false;
     }
     renderFrames(kSliceFrames);
-    if (m_ring->writePosition() - m_epochStart.load(std::memory_order_relaxed) >= m_prefillFrames) {
-        m_primedEpoch.store(epoch, std::memory_order_release);
-    }
     return true;
 }
 
@@ -243,6 +252,7 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
     }
     m_ring->publishRead(position);
     m_ringClaim.clear(std::memory_order_release);
+    m_quietCommand.store(faded() ? command : kPlayingBit, std::memory_order_release);
     return mixed;
 }
 

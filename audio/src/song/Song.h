@@ -1,10 +1,16 @@
 // A song: a tracker module, a MIDI file or a streamed sampled audio file playing as one more source
 // of the mixer, at full level, looping until stopped.
 //
-// Threads. open(), play(), stop(), setPaused(), isPlaying(), awaitRendered() and the
-// destructor are for application threads, also several at once. mixInto() is for the
-// audio thread alone: it only reads frames the shared song worker rendered ahead into
-// the song's ring, and never waits, allocates or frees.
+// Threads. open(), play(), stop(), setPaused(), isPlaying(), stoppedAndSilent(),
+// awaitRendered() and the destructor are for application threads, also several at
+// once; of them only open(), awaitRendered() and the destructor wait for the song
+// worker. mixInto() is for the audio thread alone: it only reads frames the shared song
+// worker rendered ahead into the song's ring, and never waits, allocates or frees.
+//
+// A stopped song keeps its beginning rendered ahead (from its load, and again after each
+// stop), so that play() starts it at the next mix without waiting. A play() while the
+// song plays starts over from frames the worker renders after the call: the new start
+// is heard once they are there.
 //
 // Transitions fade over rampFrames() frames to avoid clicks: play() fades in from the
 // first frame, setPaused(true) and stop() fade out, and a play() while the song is
@@ -35,8 +41,9 @@ class Song final : public StreamSource, private SongWorker::Task {
 public:
     // Opens a module file (anything libopenmpt plays), a Standard MIDI file (played
     // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed) or
-    // a sampled audio file (streamed from the file while it plays) to be rendered at mixRate Hz
-    // (8000..192000), stopped. Null when the file is not a song that can be played, or the rate is
+    // a sampled audio file (streamed from the file while it plays) to be rendered at
+    // mixRate Hz (8000..192000), stopped, and waits (bounded) until its beginning is
+    // rendered ahead. Null when the file is not a song that can be played, or the rate is
     // out of range; prints nothing.
     static std::unique_ptr<Song> open(const char* path, int mixRate) noexcept;
 
@@ -45,7 +52,7 @@ public:
     Song& operator=(const Song&) = delete;
 
     // Starts the song from its beginning, also when it plays already, and unpauses
-    // it. Returns once the first frames are rendered ahead (or after a bounded wait).
+    // it. Never waits.
     void play() noexcept;
 
     // Stops the song and rewinds it; a later play() starts it from the beginning.
@@ -57,6 +64,10 @@ public:
     // True from play() until stop(), paused or not, unless a streamed song's file
     // failed so that nothing of it could be played.
     bool isPlaying() const noexcept;
+
+    // Stopped, and the audio thread has mixed its fade-out to the end: until the next
+    // play(), mixing it adds nothing, so the mixer may let it go.
+    bool stoppedAndSilent() const noexcept;
 
     // Waits (bounded) until `frames` frames after those mixed so far are rendered ahead
     // (for a song that does not play: as far as a fade-out may need). For callers that mix faster
@@ -87,11 +98,15 @@ private:
     // Silent and staying so: nothing of the song is heard.
     bool faded() const noexcept;
     std::uint64_t freshFramesAhead() const noexcept;
+    // The epoch whose frames the worker renders for a command: a stopped song's next.
+    static std::uint32_t epochToRender(std::uint32_t command) noexcept;
+    // The worker has rendered the beginning of the next play() of a stopped song.
+    bool startReady() const noexcept;
 
     const int m_rampFrames;
     std::unique_ptr<SongRenderer> m_renderer;
     std::unique_ptr<FrameRing> m_ring;
-    const std::uint64_t m_prefillFrames; // what play() waits for
+    const std::uint64_t m_prefillFrames; // what a stopped song keeps of its beginning
     std::shared_ptr<SongWorker> m_worker;
 
     // What the application asked for: playing and paused bits and, above them, an
@@ -102,8 +117,9 @@ private:
     // is rendering, and the position where that play()'s frames begin.
     std::atomic<std::uint32_t> m_ringEpoch{0};
     std::atomic<std::uint64_t> m_epochStart{0};
-    // The epoch whose first frames are rendered ahead, for play() to wait on.
-    std::atomic<std::uint32_t> m_primedEpoch{0};
+    // Written by the audio thread after each mix: the command it mixed, when nothing of
+    // the song was left audible; kPlayingBit (a value no stopped song has) otherwise.
+    std::atomic<std::uint32_t> m_quietCommand{0};
     // Held by the audio thread for one mixInto() and by the worker for a start-over:
     // the audio thread only tries it (a miss is one silent block), the worker waits.
     std::atomic_flag m_ringClaim = ATOMIC_FLAG_INIT;

@@ -11,13 +11,17 @@ constexpr std::chrono::milliseconds kRest{40};
 } // namespace
 
 std::shared_ptr<SongWorker> SongWorker::shared() {
-    static std::mutex mutex;
-    static std::weak_ptr<SongWorker> current;
-    std::lock_guard<std::mutex> lock(mutex);
-    std::shared_ptr<SongWorker> worker = current.lock();
+    // Never destroyed: an application's static destructors may still load songs at exit.
+    struct Current {
+        std::mutex mutex;
+        std::weak_ptr<SongWorker> worker;
+    };
+    static Current* const current = new Current();
+    std::lock_guard<std::mutex> lock(current->mutex);
+    std::shared_ptr<SongWorker> worker = current->worker.lock();
     if (worker == nullptr) {
         worker = std::make_shared<SongWorker>();
-        current = worker;
+        current->worker = worker;
     }
     return worker;
 }
