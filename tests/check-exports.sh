@@ -19,10 +19,10 @@ dll_export_names() {
 # "public: class CSong & __cdecl CSong::operator=(class CSong const &)" becomes
 # "CSong::operator=(CSong const&)", as nm -C prints it.
 msvc_demangle() {
-    local name
-    while read -r name; do
-        llvm-undname "$name" 2>/dev/null | sed -n 2p | grep . || echo "$name"
-    done | sed -E 's/^(public|protected|private): //; s/^(static |virtual )//; s/^.*__cdecl //' |
+    # llvm-undname prints each name, its demangled form (none when it cannot) and an
+    # empty line; an undemangled name stays as it is, and so shows as unexpected.
+    { xargs llvm-undname 2>/dev/null || true; } | awk -v RS= -F'\n' '{ print (NF >= 2 ? $2 : $1) }' |
+        sed -E 's/^(public|protected|private): //; s/^(static |virtual )//; s/^.*__cdecl //' |
         sed -E 's/\(void\)/()/; s/\b(class|struct|union|enum) //g; s/ ([*&])/\1/g'
 }
 

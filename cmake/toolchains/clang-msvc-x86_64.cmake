@@ -24,7 +24,8 @@ set(PELGRA_MSVC_UCRT_LIBRARY ${mingw_root}/lib/libucrt.a)
 
 # mingw-w64's headers need a GNU C version to parse in Microsoft mode; _UCRT selects the
 # Universal CRT's declarations and keeps printf and friends the CRT's own.
-set(compile_flags "-fgnuc-version=4.2.1 -D_UCRT -D__USE_MINGW_ANSI_STDIO=0 -isystem ${mingw_root}/include")
+set(compile_flags
+    "-fgnuc-version=4.2.1 -D_UCRT -D__USE_MINGW_ANSI_STDIO=0 -isystem ${mingw_root}/include")
 set(CMAKE_C_FLAGS_INIT "${compile_flags}")
 set(CMAKE_CXX_FLAGS_INIT "${compile_flags} -fno-exceptions -fno-rtti")
 
