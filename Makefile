@@ -48,10 +48,14 @@ test-tsan: deps
 	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
 
-# The Windows DLLs, cross-compiled with MinGW-w64; their tests run under Wine.
+# The Windows DLLs, cross-compiled with MinGW-w64, then the engine and utility DLLs for
+# Microsoft's C++ ABI (clang and lld-link) over the MinGW-built audio DLL; their tests run
+# under Wine.
 test-windows: deps
 	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-mingw --output-on-failure
+	$(call configure,build-msvc,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/clang-msvc-x86_64.cmake)
+	ctest --test-dir build-msvc --output-on-failure
 
 # The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
 # a clang build of the library and its harnesses only.
@@ -68,4 +72,4 @@ bench: build
 	build/bin/song_bench
 
 clean:
-	rm -rf build build-asan build-tsan build-mingw build-fuzz
+	rm -rf build build-asan build-tsan build-mingw build-msvc build-fuzz

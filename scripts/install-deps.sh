@@ -10,8 +10,9 @@ packages=(
     libsdl2-dev libsndfile1-dev libsoxr-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
-    # the Windows build and its tests
-    g++-mingw-w64-x86-64 wine64
+    # the Windows builds and their tests: MinGW-w64, and for Microsoft's C++ ABI clang
+    # (below) with lld-link, llvm-ar and llvm-undname
+    g++-mingw-w64-x86-64 wine64 lld llvm
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
 )
