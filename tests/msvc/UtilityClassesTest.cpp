@@ -52,7 +52,7 @@ void everyComparisonWithBothOperandKinds() {
         Strings right(c.right);
         char rightText[8] = {};
         if (c.right != nullptr) {
-            strcpy(rightText, c.right);
+            memcpy(rightText, c.right, strlen(c.right) + 1);
         }
         CHECK(results(left, right) == expectedResults(c.order));
         CHECK(results(left, c.right != nullptr ? rightText : nullptr) == expectedResults(c.order));
