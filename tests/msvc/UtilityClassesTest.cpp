@@ -6,6 +6,7 @@
 #include "Checks.h"
 #include "PelgraSoundEngine.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -54,8 +55,15 @@ void everyComparisonWithBothOperandKinds() {
         if (c.right != nullptr) {
             memcpy(rightText, c.right, strlen(c.right) + 1);
         }
-        CHECK(results(left, right) == expectedResults(c.order));
-        CHECK(results(left, c.right != nullptr ? rightText : nullptr) == expectedResults(c.order));
+        const unsigned expected = expectedResults(c.order);
+        const unsigned withStrings = results(left, right);
+        const unsigned withText = results(left, c.right != nullptr ? rightText : nullptr);
+        CHECK(withStrings == expected);
+        CHECK(withText == expected);
+        if (withStrings != expected || withText != expected) {
+            printf("    comparing \"%s\" with \"%s\"\n", c.left != nullptr ? c.left : "(null)",
+                   c.right != nullptr ? c.right : "(null)");
+        }
     }
 }
 
