@@ -5,7 +5,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-tsan test-windows fuzz bench clean
+.PHONY: all deps build run test test-asan test-tsan build-windows build-windows-msvc \
+	test-windows dist-windows dist-windows-mingw dist-windows-msvc fuzz bench clean
 
 all: build
 
@@ -48,14 +49,40 @@ test-tsan: deps
 	$(call configure,build-tsan,-DPELGRA_SANITIZE=thread -DPELGRA_BUILD_BENCH=OFF)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L concurrency --no-tests=ignore
 
-# The Windows DLLs, cross-compiled with MinGW-w64, then the engine and utility DLLs for
-# Microsoft's C++ ABI (clang and lld-link) over the MinGW-built audio DLL; their tests run
-# under Wine.
-test-windows: deps
-	$(call configure,build-mingw,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF)
-	ctest --test-dir build-mingw --output-on-failure
+# The Windows DLLs, cross-compiled with MinGW-w64 against the Windows builds of their
+# dependencies (made from Debian's sources by scripts/windows-deps.sh once, then taken
+# from its cache). A tree configured for another prefix starts afresh.
+build-windows: deps
+	@deps=$$(scripts/windows-deps.sh) && \
+	if ! grep -qsx "PELGRA_WINDOWS_DEPS:[A-Z]*=$$deps" build-mingw/CMakeCache.txt; then \
+		rm -f build-mingw/CMakeCache.txt; \
+	fi && \
+	cmake -S . -B build-mingw -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF \
+	  -DPELGRA_WINDOWS_DEPS=$$deps -DPELGRA_LINUX_PLAYER=$(CURDIR)/build/bin/pelgra-play \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-mingw -j $(JOBS)
+
+# The engine and utility DLLs for Microsoft's C++ ABI (clang and lld-link), over the
+# MinGW-built audio DLL.
+build-windows-msvc: build-windows
 	$(call configure,build-msvc,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/clang-msvc-x86_64.cmake)
+
+# The Windows tests of both variants run under Wine; the Linux build's player renders for
+# comparison.
+test-windows: build build-windows build-windows-msvc
+	ctest --test-dir build-mingw --output-on-failure
 	ctest --test-dir build-msvc --output-on-failure
+
+# The folder a Windows application links against and ships (dist/windows/, one subfolder
+# per compiler's build), and a zip of it.
+dist-windows: dist-windows-mingw
+	cd dist && rm -f pelgra-sound-engine-windows.zip && zip -qr pelgra-sound-engine-windows.zip windows
+	@echo "dist/windows/ and dist/pelgra-sound-engine-windows.zip"
+
+dist-windows-mingw: build-windows
+	scripts/dist-windows.sh mingw build-mingw "$$(scripts/windows-deps.sh)" dist/windows
+	scripts/dist-windows.sh check dist/windows/mingw/bin
 
 # The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
 # a clang build of the library and its harnesses only.
@@ -72,4 +99,4 @@ bench: build
 	build/bin/song_bench
 
 clean:
-	rm -rf build build-asan build-tsan build-mingw build-msvc build-fuzz
+	rm -rf build build-asan build-tsan build-mingw build-msvc build-fuzz dist

@@ -1,16 +1,43 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine, quietly, in a Wine prefix of its own.
-set -euo pipefail
+# Runs a Windows program under Wine, quietly, in a Wine prefix of its own.
+#
+#   wine-run.sh [--dlls DIR]... [--bare] PROGRAM [ARGUMENTS...]
+#
+# Wine finds DLLs beside the program, in the MinGW runtime's folders (libstdc++, libgcc,
+# winpthread, which the programs were linked with) and in each --dlls DIR. With --bare
+# it searches beside the program only, as on a Windows machine without MinGW.
+set -uo pipefail
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/pelgra-wine-prefix}
-# The MinGW runtime (libstdc++, libgcc, winpthread) that the programs were linked with.
-runtime_dirs=("$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")" /usr/x86_64-w64-mingw32/lib)
-# PELGRA_WINE_DLL_PATH (folders separated by ':') adds the folders of the project's own DLLs.
-IFS=: read -r -a dll_dirs <<<"${PELGRA_WINE_DLL_PATH:-}"
-WINEPATH=""
-for dir in "${dll_dirs[@]}" "${runtime_dirs[@]}"; do
-    WINEPATH+="${WINEPATH:+;}Z:$dir"
+
+dll_dirs=("$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")" /usr/x86_64-w64-mingw32/lib)
+while [[ $# -gt 0 ]]; do
+    case $1 in
+    --dlls)
+        dll_dirs+=("$2")
+        shift 2
+        ;;
+    --bare)
+        dll_dirs=()
+        shift
+        ;;
+    *) break ;;
+    esac
 done
-export WINEPATH
+winepath=""
+for dir in "${dll_dirs[@]}"; do
+    winepath+="${winepath:+;}Z:$dir"
+done
+export WINEPATH=$winepath
+
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-exec "$wine" "$@"
+"$wine" "$@"
+status=$?
+if [[ $status -eq 53 ]]; then
+    # Wine says nothing of its own when a program cannot start for a missing DLL.
+    echo "wine-run.sh: $1 did not start (status 53): a DLL it needs was not found" \
+        "beside it${winepath:+ nor in $winepath}" >&2
+    echo "wine-run.sh: its imports: $(x86_64-w64-mingw32-objdump -p "$1" 2>/dev/null |
+        sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')" >&2
+fi
+exit $status

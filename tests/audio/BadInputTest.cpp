@@ -1,5 +1,6 @@
 // Files that cannot be played, handles that are not (or no longer) valid, and calls
 // outside the library's run: each is refused without harm.
+#include "Environment.h"
 #include "ManualAudioTest.h"
 
 #include <sndfile.h>
@@ -10,7 +11,14 @@
 #include <limits>
 #include <random>
 
+#if defined(_WIN32)
+#define NOMINMAX
+#include <windows.h>
+
+#include <psapi.h> // needs windows.h first
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -97,9 +105,15 @@ TEST_F(BadInputTest, AbsurdHeadersGiveNull) {
 }
 
 long peakResidentKilobytes() {
+#if defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 TEST_F(BadInputTest, HugeFilesAreRefusedWithoutBeingRead) {
@@ -266,14 +280,14 @@ TEST(AudioLifecycleTest, StartArgumentsAndOutputsAreChecked) {
 }
 
 TEST(AudioLifecycleTest, AnUnknownOutputInTheEnvironmentFailsTheStart) {
-    ASSERT_EQ(setenv("PELGRA_AUDIO_OUTPUT", "speakers", 1), 0);
+    ASSERT_EQ(testenv::set("PELGRA_AUDIO_OUTPUT", "speakers"), 0);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
-    ASSERT_EQ(setenv("PELGRA_AUDIO_OUTPUT", "manual", 1), 0);
+    ASSERT_EQ(testenv::set("PELGRA_AUDIO_OUTPUT", "manual"), 0);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 1);
     std::vector<float> out(512);
     EXPECT_EQ(PelgraAudio_Render(out.data(), 256), 256);
     FSOUND_Close();
-    unsetenv("PELGRA_AUDIO_OUTPUT");
+    testenv::unset("PELGRA_AUDIO_OUTPUT");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The engine over the real audio library: an application's sound effects reach the
 // mixer through CSoundFX, with the manual output and with SDL's dummy device.
+#include "Environment.h"
 #include "PelgraAudio.h"
 #include "PelgraSoundEngine.h"
 #include "SignalMeasures.h"
@@ -38,7 +39,7 @@ TEST(EnginePlaybackTest, SoundEffectsPlayThroughTheManualOutput) {
 }
 
 TEST(EnginePlaybackTest, SoundEffectsPlayThroughSdlsDummyDevice) {
-    ASSERT_EQ(setenv("SDL_AUDIODRIVER", "dummy", 1), 0);
+    ASSERT_EQ(testenv::set("SDL_AUDIODRIVER", "dummy"), 0);
     ASSERT_EQ(PelgraAudio_SetOutput("sdl"), 1);
     testsounds::ScratchFolder folder;
     std::string file = sineFile(folder);

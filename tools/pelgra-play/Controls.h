@@ -3,10 +3,7 @@
 #ifndef PELGRA_PLAY_CONTROLS_H
 #define PELGRA_PLAY_CONTROLS_H
 
-#include <optional>
-
-#include <signal.h>
-#include <termios.h>
+#include <memory>
 
 namespace pelgra::play {
 
@@ -16,9 +13,10 @@ enum class Command {
     Stop,        // q, Ctrl-C, or a termination signal
 };
 
-// While it lives: the terminal, when reading keys, delivers each key at once without
-// echo, and SIGINT and SIGTERM ask for a stop instead of ending the process. Both are
-// restored when it goes, also when playing ends by an exception.
+// While it lives: the terminal (or Windows console), when reading keys, delivers each key
+// at once without echo, and Ctrl-C or a termination request asks for a stop instead of
+// ending the process. Both are restored when it goes, also when playing ends by an
+// exception. ControlsPosix.cpp and ControlsWindows.cpp hold what differs by platform.
 class Controls {
 public:
     // readKeys: read keys from standard input when that is a terminal.
@@ -31,13 +29,15 @@ public:
     Command poll();
 
 private:
-    std::optional<termios> m_savedTerminal;
-    struct sigaction m_savedInterrupt {};
-    struct sigaction m_savedTerminate {};
+    struct Saved; // the terminal's settings and stop handlers from before
+    std::unique_ptr<Saved> m_saved;
 };
 
 // The command a key stands for.
 Command commandForKey(char key);
+
+// Whether standard output is a terminal on which the status line can be redrawn in place.
+bool outputCanRedraw();
 
 } // namespace pelgra::play
 

@@ -17,8 +17,6 @@
 #include <iterator>
 #include <optional>
 
-#include <unistd.h>
-
 using namespace pelgra::play;
 
 namespace {
@@ -73,7 +71,7 @@ int play(const Options& options) {
         std::cout << "wrote " << output.finish() << std::endl;
     } else {
         DeviceOutput output(options.rate, options.voices);
-        StatusLine status(stdout, isatty(STDOUT_FILENO) != 0);
+        StatusLine status(stdout, outputCanRedraw());
         if (playAll(output, &status, programmes, options)) {
             status.say("stopped");
         }
