@@ -76,13 +76,17 @@ test-windows: build build-windows build-windows-msvc
 
 # The folder a Windows application links against and ships (dist/windows/, one subfolder
 # per compiler's build), and a zip of it.
-dist-windows: dist-windows-mingw
+dist-windows: dist-windows-mingw dist-windows-msvc
 	cd dist && rm -f pelgra-sound-engine-windows.zip && zip -qr pelgra-sound-engine-windows.zip windows
 	@echo "dist/windows/ and dist/pelgra-sound-engine-windows.zip"
 
 dist-windows-mingw: build-windows
 	scripts/dist-windows.sh mingw build-mingw "$$(scripts/windows-deps.sh)" dist/windows
 	scripts/dist-windows.sh check dist/windows/mingw/bin
+
+dist-windows-msvc: build-windows-msvc
+	scripts/dist-windows.sh msvc build-msvc build-mingw "$$(scripts/windows-deps.sh)" dist/windows
+	scripts/dist-windows.sh check dist/windows/msvc/bin
 
 # The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
 # a clang build of the library and its harnesses only.
