@@ -13,6 +13,8 @@ packages=(
     # the Windows builds and their tests: MinGW-w64, and for Microsoft's C++ ABI clang
     # (below) with lld-link, llvm-ar and llvm-undname
     g++-mingw-w64-x86-64 wine64 lld llvm
+    # the Windows builds of the dependencies (from Debian's sources) and the shipped zip
+    dpkg-dev patch zip
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
 )

@@ -12,7 +12,9 @@
 #include <random>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <psapi.h> // needs windows.h first
