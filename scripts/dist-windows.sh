@@ -108,6 +108,8 @@ complete_variant() {
         /usr/x86_64-w64-mingw32/lib
     )
     copy_needed_dlls "$out/bin" "$deps/bin" "${runtime_dirs[@]}"
+    # Debugging information is most of the builds' size; a shipped folder goes without.
+    x86_64-w64-mingw32-strip --strip-debug "$out"/bin/*.dll "$out"/bin/*.exe
 
     mkdir -p "$out/licenses"
     cp -r "$deps/share/licenses/." "$out/licenses/"

@@ -6,11 +6,8 @@
 #include "WavWriter.h"
 
 #include <array>
-#include <cerrno>
-#include <cstring>
+#include <random>
 #include <string>
-
-#include <stdlib.h>
 
 namespace pelgra::play {
 
@@ -32,12 +29,19 @@ constexpr std::array<Cue, 22> kEffectCues = {{
     {8.4, kDrum}, {8.4, kLaser}, {8.8, kCoin},  {9.2, kLaser},
 }};
 
+// A folder of its own under the system's temporary folder (mkdtemp is POSIX only):
+// create_directory says whether it made the folder, so a name already taken is retried.
 std::filesystem::path makeTemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelgra-demo-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw Failure("cannot make a temporary folder: " + std::string(std::strerror(errno)));
+    std::random_device random;
+    std::error_code error;
+    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(error) /
+                                             ("pelgra-demo-" + std::to_string(random()));
+        if (!error && std::filesystem::create_directory(folder, error)) {
+            return folder;
+        }
     }
-    return pattern;
+    throw Failure("cannot make a temporary folder: " + error.message());
 }
 
 std::string fileOf(const std::filesystem::path& folder, std::size_t sound) {
