@@ -109,7 +109,8 @@ complete_variant() {
     )
     copy_needed_dlls "$out/bin" "$deps/bin" "${runtime_dirs[@]}"
     # Debugging information is most of the builds' size; a shipped folder goes without.
-    x86_64-w64-mingw32-strip --strip-debug "$out"/bin/*.dll "$out"/bin/*.exe
+    find "$out/bin" -maxdepth 1 \( -name '*.dll' -o -name '*.exe' \) \
+        -exec x86_64-w64-mingw32-strip --strip-debug {} +
 
     mkdir -p "$out/licenses"
     cp -r "$deps/share/licenses/." "$out/licenses/"
@@ -138,9 +139,11 @@ layout_msvc() {
     local build=$1 mingw_build=$2 deps=$3 out=$4/msvc
     [[ -f $deps/.complete ]] || die "$deps is not a complete prefix of windows-deps.sh"
     rm -rf "$out"
-    cmake --install "$build" --prefix "$out" >/dev/null
+    mkdir -p "$out/bin"
     cp "$mingw_build/bin/libPelgraAudio.dll" "$out/bin/"
     complete_variant "$out" "$deps"
+    # Installed after the MinGW-built DLLs are stripped: these keep their .pdb files.
+    cmake --install "$build" --prefix "$out" >/dev/null
     echo "$out"
 }
 
