@@ -5,8 +5,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run lint test test-asan test-tsan build-windows test-windows dist-windows \
-	dist-windows-mingw fuzz bench clean
+.PHONY: all deps build run lint test test-asan test-tsan build-windows build-windows-msvc \
+	test-windows dist-windows dist-windows-mingw dist-windows-msvc fuzz bench clean
 
 all: build
 
@@ -70,19 +70,30 @@ build-windows: deps
 	  $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-mingw -j $(JOBS)
 
-# The Windows tests run under Wine; the Linux build's player renders for comparison.
-test-windows: build build-windows
+# The engine and utility DLLs for Microsoft's C++ ABI (clang and lld-link), over the
+# MinGW-built audio DLL.
+build-windows-msvc: build-windows
+	$(call configure,build-msvc,-DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/clang-msvc-x86_64.cmake)
+
+# The Windows tests of both variants run under Wine; the Linux build's player renders for
+# comparison.
+test-windows: build build-windows build-windows-msvc
 	ctest --test-dir build-mingw --output-on-failure
+	ctest --test-dir build-msvc --output-on-failure
 
 # The folder a Windows application links against and ships (dist/windows/, one subfolder
 # per compiler's build), and a zip of it.
-dist-windows: dist-windows-mingw
+dist-windows: dist-windows-mingw dist-windows-msvc
 	cd dist && rm -f pelgra-sound-engine-windows.zip && zip -qr pelgra-sound-engine-windows.zip windows
 	@echo "dist/windows/ and dist/pelgra-sound-engine-windows.zip"
 
 dist-windows-mingw: build-windows
 	scripts/dist-windows.sh mingw build-mingw "$$(scripts/windows-deps.sh)" dist/windows
 	scripts/dist-windows.sh check dist/windows/mingw/bin
+
+dist-windows-msvc: build-windows-msvc
+	scripts/dist-windows.sh msvc build-msvc build-mingw "$$(scripts/windows-deps.sh)" dist/windows
+	scripts/dist-windows.sh check dist/windows/msvc/bin
 
 # The loaders under libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer:
 # a clang build of the library and its harnesses only.
@@ -102,4 +113,4 @@ bench: build
 	build/bin/limiter_bench
 
 clean:
-	rm -rf build build-asan build-tsan build-mingw build-fuzz dist
+	rm -rf build build-asan build-tsan build-mingw build-msvc build-fuzz dist

@@ -20,13 +20,7 @@ install(TARGETS ${pelgra_libraries}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-install(FILES
-    ${PROJECT_SOURCE_DIR}/include/PelgraSoundEngine.h
-    ${PROJECT_SOURCE_DIR}/include/PelgraEngineExport.h
-    ${PROJECT_SOURCE_DIR}/audio/include/PelgraAudio.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/shared/include/PelgraSDK
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+include(${CMAKE_CURRENT_LIST_DIR}/PelgraInstallHeaders.cmake)
 
 if(TARGET pelgra-play)
   set_target_properties(pelgra-play PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")

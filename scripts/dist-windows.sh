@@ -4,13 +4,17 @@
 #
 #   dist-windows.sh mingw BUILD DEPS OUT   makes OUT/mingw from the MinGW-w64 build tree
 #                                          BUILD and the prefix DEPS of windows-deps.sh
+#   dist-windows.sh msvc BUILD MINGW-BUILD DEPS OUT
+#                                          makes OUT/msvc from the Microsoft-ABI build
+#                                          tree BUILD, with the audio DLL of MINGW-BUILD
 #   dist-windows.sh check FOLDER           checks that every DLL and program in FOLDER
 #                                          imports only DLLs in FOLDER or Windows' own
 #
 # A variant folder is complete on its own: bin/ (the three DLLs, every DLL they need,
-# the compiler's runtime DLLs, pelgra-play.exe), lib/ (import libraries, the CMake
-# package, the pkg-config file), include/, and licenses/ (the licence text of every
-# library shipped).
+# the compiler's runtime DLLs; pelgra-play.exe in mingw/, the .pdb files in msvc/), lib/
+# (import libraries: .dll.a with the CMake package and the pkg-config file in mingw/,
+# Microsoft's .lib in msvc/), include/, and licenses/ (the licence text of every library
+# shipped).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 objdump=x86_64-w64-mingw32-objdump
@@ -95,19 +99,18 @@ copy_package_licences() {
     done
 }
 
-layout_mingw() {
-    local build=$1 deps=$2 out=$3/mingw
-    [[ -f $deps/.complete ]] || die "$deps is not a complete prefix of windows-deps.sh"
-    rm -rf "$out"
-    cmake --install "$build" --prefix "$out" >/dev/null
-
+# Completes the variant folder OUT, whose bin/ holds the project's DLLs: every DLL they
+# need from the prefix DEPS and the MinGW runtime, and the licence of each.
+complete_variant() {
+    local out=$1 deps=$2
     local runtime_dirs=(
         "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")"
         /usr/x86_64-w64-mingw32/lib
     )
     copy_needed_dlls "$out/bin" "$deps/bin" "${runtime_dirs[@]}"
     # Debugging information is most of the builds' size; a shipped folder goes without.
-    x86_64-w64-mingw32-strip --strip-debug "$out"/bin/*.dll "$out"/bin/*.exe
+    find "$out/bin" -maxdepth 1 \( -name '*.dll' -o -name '*.exe' \) \
+        -exec x86_64-w64-mingw32-strip --strip-debug {} +
 
     mkdir -p "$out/licenses"
     cp -r "$deps/share/licenses/." "$out/licenses/"
@@ -119,6 +122,28 @@ layout_mingw() {
         done
     done
     copy_package_licences "$out/licenses" "${runtime[@]}"
+}
+
+layout_mingw() {
+    local build=$1 deps=$2 out=$3/mingw
+    [[ -f $deps/.complete ]] || die "$deps is not a complete prefix of windows-deps.sh"
+    rm -rf "$out"
+    cmake --install "$build" --prefix "$out" >/dev/null
+    complete_variant "$out" "$deps"
+    echo "$out"
+}
+
+# The Microsoft-ABI variant: its own engine and utility DLLs with .pdb files and .lib
+# import libraries, beside the MinGW build's audio DLL, whose interface is plain C.
+layout_msvc() {
+    local build=$1 mingw_build=$2 deps=$3 out=$4/msvc
+    [[ -f $deps/.complete ]] || die "$deps is not a complete prefix of windows-deps.sh"
+    rm -rf "$out"
+    mkdir -p "$out/bin"
+    cp "$mingw_build/bin/libPelgraAudio.dll" "$out/bin/"
+    complete_variant "$out" "$deps"
+    # Installed after the MinGW-built DLLs are stripped: these keep their .pdb files.
+    cmake --install "$build" --prefix "$out" >/dev/null
     echo "$out"
 }
 
@@ -127,11 +152,15 @@ mingw)
     [[ $# -eq 4 ]] || die "usage: dist-windows.sh mingw BUILD DEPS OUT"
     layout_mingw "$2" "$3" "$4"
     ;;
+msvc)
+    [[ $# -eq 5 ]] || die "usage: dist-windows.sh msvc BUILD MINGW-BUILD DEPS OUT"
+    layout_msvc "$2" "$3" "$4" "$5"
+    ;;
 check)
     [[ $# -eq 2 ]] || die "usage: dist-windows.sh check FOLDER"
     check_folder "$2"
     ;;
 *)
-    die "usage: dist-windows.sh mingw BUILD DEPS OUT | check FOLDER"
+    die "usage: dist-windows.sh mingw BUILD DEPS OUT | msvc BUILD MINGW-BUILD DEPS OUT | check FOLDER"
     ;;
 esac

@@ -13,8 +13,9 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
     # the benchmarks' peer: SDL_mixer (streamed music, idle cost)
     libsdl2-mixer-dev
-    # the Windows build and its tests
-    g++-mingw-w64-x86-64 wine64
+    # the Windows builds and their tests: MinGW-w64, and for Microsoft's C++ ABI clang
+    # (below) with lld-link, llvm-ar and llvm-undname
+    g++-mingw-w64-x86-64 wine64 lld llvm
     # the Windows builds of the dependencies (from Debian's sources) and the shipped zip
     dpkg-dev patch zip
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
