@@ -35,8 +35,8 @@ std::filesystem::path makeTemporaryFolder() {
     std::random_device random;
     std::error_code error;
     for (int attempt = 0; attempt < 100 && !error; ++attempt) {
-        const std::filesystem::path folder = std::filesystem::temp_directory_path(error) /
-                                             ("pelgra-demo-" + std::to_string(random()));
+        std::filesystem::path folder = std::filesystem::temp_directory_path(error) /
+                                       ("pelgra-demo-" + std::to_string(random()));
         if (!error && std::filesystem::create_directory(folder, error)) {
             return folder;
         }
