@@ -16,9 +16,19 @@ constexpr int kSettle = 1024;
 class PlaybackTest : public ManualAudioTest {};
 
 struct RateCase {
+    const char* name;
     int fileRate;
-    int format;
+    int format;           // a libsndfile format; 0: 16-bit WAV
     float levelTolerance; // lossy formats change the waveform a little
+};
+
+const RateCase kRateCases[] = {
+    {"Wav22050", 22050, 0, 0.005f},
+    {"Wav44100", 44100, 0, 0.005f},
+    {"Wav48000", 48000, 0, 0.005f},
+    {"OggVorbis44100", 44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.03f},
+    {"Flac22050", 22050, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.005f},
+    {"Mpeg44100", 44100, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0.03f},
 };
 
 class ResampledSineTest : public ManualAudioTest, public ::testing::WithParamInterface<RateCase> {};
@@ -38,17 +48,8 @@ TEST_P(ResampledSineTest, PlaysAtTheFilesLevelAndFrequency) {
     EXPECT_NEAR(measure::frequency(out, 0, kRate), 1000.0, 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(FileRates, ResampledSineTest,
-                         ::testing::Values(RateCase{22050, 0, 0.005f}, RateCase{44100, 0, 0.005f},
-                                           RateCase{48000, 0, 0.005f},
-                                           RateCase{44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.03f},
-                                           RateCase{22050, SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
-                                                    0.005f}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.fileRate) + "Hz" +
-                                    (info.param.format == 0 ? "Wav" : "Compressed") +
-                                    std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(FileRates, ResampledSineTest, ::testing::ValuesIn(kRateCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlaybackTest, StereoFilesKeepTheirChannels) {
     Sine sine;
