@@ -36,27 +36,35 @@ as_root() {
 }
 
 # apt-get source needs deb-src entries; a fresh machine has only deb ones. Add deb-src
-# entries for the very archives the deb entries name.
+# entries for the very archives the deb entries name, in either of the forms Debian 12
+# installs: deb822 stanzas (debian.sources) or one-line entries (sources.list).
 ensure_source_entries() {
     if apt-get source --print-uris -qq libogg >/dev/null 2>&1; then
         return
     fi
-    local list=/etc/apt/sources.list.d/debian.sources
-    [[ -f $list ]] || die "no deb-src entries, and no $list to derive them from: add deb-src lines by hand"
-    say "adding deb-src entries beside $list"
-    awk 'BEGIN { RS = ""; ORS = "\n\n" }
-         {
-             n = split($0, lines, "\n"); binary = 0; text = ""
-             for (i = 1; i <= n; i++) {
-                 if (lines[i] ~ /^Types:/) {
-                     m = split(lines[i], words, /[ \t]+/)
-                     for (j = 2; j <= m; j++) if (words[j] == "deb") binary = 1
-                     lines[i] = "Types: deb-src"
+    local stanzas=/etc/apt/sources.list.d/debian.sources lines=/etc/apt/sources.list
+    if [[ -f $stanzas ]]; then
+        say "adding deb-src entries beside $stanzas"
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+             {
+                 n = split($0, lines, "\n"); binary = 0; text = ""
+                 for (i = 1; i <= n; i++) {
+                     if (lines[i] ~ /^Types:/) {
+                         m = split(lines[i], words, /[ \t]+/)
+                         for (j = 2; j <= m; j++) if (words[j] == "deb") binary = 1
+                         lines[i] = "Types: deb-src"
+                     }
+                     text = text (i > 1 ? "\n" : "") lines[i]
                  }
-                 text = text (i > 1 ? "\n" : "") lines[i]
-             }
-             if (binary) print text
-         }' "$list" | as_root tee /etc/apt/sources.list.d/pelgra-deb-src.sources >/dev/null
+                 if (binary) print text
+             }' "$stanzas" | as_root tee /etc/apt/sources.list.d/pelgra-deb-src.sources >/dev/null
+    elif grep -qE '^deb[[:space:]]' "$lines" 2>/dev/null; then
+        say "adding deb-src entries beside $lines"
+        sed -n -E 's/^deb([[:space:]])/deb-src\1/p' "$lines" |
+            as_root tee /etc/apt/sources.list.d/pelgra-deb-src.list >/dev/null
+    else
+        die "no deb-src entries, and neither $stanzas nor $lines to derive them from: add deb-src lines by hand"
+    fi
     as_root apt-get update -qq >&2
 }
 
