@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the shipped Microsoft-ABI folder as `make dist-windows` does, checks that it needs
 # nothing from outside itself but Windows, and builds the playback test against it alone
-# (its headers and .lib import libraries, with clang in MSVC mode and lld-link), which then
-# runs under Wine with that folder alone on the DLL path.
+# (through its CMake package, with clang in MSVC mode and lld-link), which then runs under
+# Wine with that folder alone on the DLL path.
 #
 #   check-dist.sh MSVC-BUILD MINGW-BUILD DEPS
 set -euo pipefail
@@ -21,14 +21,12 @@ for name in PelgraSoundEngine PelgraAudio PelgraSDK; do
 done
 
 # What a program built with Microsoft's tools gets from them comes from msvc-runtime/ here.
-mingw=/usr/x86_64-w64-mingw32
-clang++ --target=x86_64-pc-windows-msvc -std=c++17 -O2 -fno-exceptions -fno-rtti \
-    -fgnuc-version=4.2.1 -D_UCRT -D__USE_MINGW_ANSI_STDIO=0 -isystem "$mingw/include" \
-    -isystem "$root/msvc-runtime/include" \
-    -I "$folder/include" "$here/EnginePlaybackTest.cpp" "$here/Checks.cpp" \
-    -fuse-ld=lld -nostdlib -Xlinker /nodefaultlib \
-    "$folder/lib/PelgraSoundEngine.lib" "$folder/lib/PelgraAudio.lib" \
-    "$build/lib/PelgraMsvcRuntime.lib" "$mingw/lib/libucrt.a" -Xlinker /debug:none \
-    -o "$scratch/playback.exe"
+cmake -S "$here/dist-consumer" -B "$scratch/consumer" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/clang-msvc-x86_64.cmake" \
+    -DPelgraSoundEngine_DIR="$folder/lib/cmake/PelgraSoundEngine" \
+    -DPELGRA_APP_RUNTIME_INCLUDE="$root/msvc-runtime/include" \
+    -DPELGRA_APP_RUNTIME="$build/lib/PelgraMsvcRuntime.lib;/usr/x86_64-w64-mingw32/lib/libucrt.a" \
+    >/dev/null
+cmake --build "$scratch/consumer" >/dev/null
 cd "$scratch"
-"$root/scripts/wine-run.sh" --bare --dlls "$folder/bin" "$scratch/playback.exe"
+"$root/scripts/wine-run.sh" --bare --dlls "$folder/bin" "$scratch/consumer/playback.exe"

@@ -20,7 +20,7 @@ for name in PelgraSoundEngine PelgraAudio PelgraSDK; do
     [[ -f $folder/lib/lib$name.dll.a ]] || { echo "no import library of $name"; exit 1; }
 done
 [[ -f $folder/include/PelgraSoundEngine.h && -f $folder/bin/pelgra-play.exe ]]
-for package in libsdl2 libsndfile libsoxr libopenmpt libogg libvorbis flac opus opusfile; do
+for package in libsdl2 libsndfile libsoxr libopenmpt libogg libvorbis flac opus opusfile mpg123 lame; do
     [[ -n $(ls -A "$folder/licenses/$package") ]] || { echo "no licence of $package"; exit 1; }
 done
 
