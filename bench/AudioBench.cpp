@@ -2,6 +2,7 @@
 // megabyte, the cost of a play and stop pair from an application thread while the
 // audio thread runs, and the longest gap between callbacks while a long file loads.
 #include "PelgraAudio.h"
+#include "TestSounds.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
@@ -13,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -23,21 +22,9 @@ constexpr int kRate = 48000;
 // Sound files written once for the whole run, removed at exit.
 class BenchFiles {
 public:
-    BenchFiles()
-        : m_folder(std::filesystem::temp_directory_path() /
-                   ("pelgra-audio-bench-" + std::to_string(getpid()))) {
-        std::filesystem::create_directories(m_folder);
-    }
-    ~BenchFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-    BenchFiles(const BenchFiles&) = delete;
-    BenchFiles& operator=(const BenchFiles&) = delete;
-
     // A noisy chord of `seconds` seconds, stereo at 44.1 kHz, in the given format.
     std::string write(const std::string& name, int format, int seconds) const {
-        std::string path = (m_folder / name).string();
+        std::string path = m_folder.path(name);
         if (std::filesystem::exists(path)) {
             return path;
         }
@@ -65,7 +52,7 @@ public:
     }
 
 private:
-    std::filesystem::path m_folder;
+    testsupport::ScratchFolder m_folder{"audio-bench"};
 };
 
 const BenchFiles& files() {

@@ -5,6 +5,7 @@
 // samples while the output does not drain.
 #include "DemoSongs.h"
 #include "PelgraAudio.h"
+#include "TestSounds.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
@@ -19,13 +20,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,34 +34,14 @@ constexpr int kCallbackFrames = 512;
 constexpr double kPeriodMicros = 1e6 * kCallbackFrames / kRate;
 
 // A folder of files written for the run, removed at exit.
-class BenchFolder {
-public:
-    BenchFolder()
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("pelgra-realtime-bench-" + std::to_string(getpid()))) {
-        std::filesystem::create_directories(m_path);
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-const BenchFolder& folder() {
-    static const BenchFolder instance;
+const testsupport::ScratchFolder& folder() {
+    static const testsupport::ScratchFolder instance("realtime-bench");
     return instance;
 }
 
 // A mono 16-bit WAV at the mixing rate holding `frames` frames of a quiet square wave.
 std::string writeTone(const std::string& name, int frames) {
-    std::string path = folder().file(name);
+    std::string path = folder().path(name);
     SF_INFO info{};
     info.samplerate = kRate;
     info.channels = 1;
@@ -78,7 +57,7 @@ std::string writeTone(const std::string& name, int frames) {
 }
 
 std::string writeSong() {
-    std::string path = folder().file("demo.mod");
+    std::string path = folder().path("demo.mod");
     pelgra::gen::writeFile(path, pelgra::gen::makeDemoModule());
     return path;
 }

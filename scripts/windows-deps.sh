@@ -127,7 +127,7 @@ unpack_without_signatures() {
     [[ -n $dsc ]] || return 1
     while read -r name; do
         [[ -f $work/$name || $name == *.asc ]] || return 1
-    done < <(awk '/^Files:/ { files = 1; next } /^[^ ]/ { files = 0 } files { print $3 }' "$dsc")
+    done < <(awk '/^Files:/ { files = 1; next } /^[^ ]|^$/ { files = 0 } files { print $3 }' "$dsc")
     grep -v -E ' [^ ]+\.asc$' "$dsc" >"$dsc.unsigned"
     (cd "$work" && dpkg-source -x "$(basename "$dsc").unsigned")
 }
