@@ -51,9 +51,13 @@ void writeBytes(const std::string& path, const std::uint8_t* data, std::size_t s
     }
 }
 
-// The input as a file of this process's own, rewritten for every input.
+// The input as a file of this process's own, rewritten for every input and removed when
+// the process ends (a crash leaves it: the fuzzer keeps its own copy of such an input).
 const std::string& writeInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = scratchPath("");
+    static const std::string path = [] {
+        std::atexit([] { std::remove(scratchPath("").c_str()); });
+        return scratchPath("");
+    }();
     writeBytes(path, data, size);
     return path;
 }
