@@ -31,8 +31,18 @@ done
 export WINEPATH=$winepath
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+micros() { echo "${EPOCHREALTIME/./}"; }
+started=$(micros)
 "$wine" "$@"
 status=$?
+# Starting a Windows program takes Wine well over a tenth of a second (0.2 s at the
+# least here), so a failure quicker than that is Wine's own start failing, which it did
+# once, silently, on a fresh prefix: the program is run once more.
+if [[ $status -ne 0 && $status -ne 53 && $(($(micros) - started)) -lt 100000 ]]; then
+    echo "wine-run.sh: Wine exited with status $status before $1 could run; once more" >&2
+    "$wine" "$@"
+    status=$?
+fi
 if [[ $status -eq 53 ]]; then
     # Wine says nothing of its own when a program cannot start for a missing DLL.
     echo "wine-run.sh: $1 did not start (status 53): a DLL it needs was not found" \
