@@ -126,18 +126,7 @@ std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int 
     if (!sample) {
         return 0;
     }
-    return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
-        // Closed, and perhaps started again, while decoding: the sample belongs to no one.
-        if (session.serial != serial) {
-            noteFailure(FMOD_ERR_UNINITIALIZED);
-            return 0;
-        }
-        const std::uintptr_t handle = session.samples.insert(std::move(sample));
-        if (handle == 0) {
-            noteFailure(FMOD_ERR_LIMIT);
-        }
-        return handle;
-    });
+    return keepLoaded(serial, m_samples, std::move(sample));
 }
 
 bool AudioSystem::freeSample(std::uintptr_t handle) {

@@ -65,6 +65,23 @@ private:
     std::string chosenOutput() const;
     // Runs act(Song&) on a live song under the application lock; false for anything else.
     template <typename Act> bool withSong(std::uintptr_t handle, Act&& act);
+    // Files what was loaded outside the lock in `table`, for the session numbered `serial`:
+    // its handle, or 0 when that session closed meanwhile (perhaps to start again) or the
+    // table is full.
+    template <typename Table, typename Object>
+    std::uintptr_t keepLoaded(std::uint64_t serial, Table& table, std::unique_ptr<Object> object) {
+        return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
+            if (session.serial != serial) {
+                noteFailure(FMOD_ERR_UNINITIALIZED);
+                return 0;
+            }
+            const std::uintptr_t handle = table.insert(std::move(object));
+            if (handle == 0) {
+                noteFailure(FMOD_ERR_LIMIT);
+            }
+            return handle;
+        });
+    }
 
     std::mutex m_mutex;
     std::optional<std::string> m_outputOverride;

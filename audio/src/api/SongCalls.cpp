@@ -57,18 +57,7 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
     if (!loaded->song) {
         return 0;
     }
-    return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
-        // Closed, and perhaps started again, while loading: the song belongs to no one.
-        if (session.serial != running->second) {
-            noteFailure(FMOD_ERR_UNINITIALIZED);
-            return 0;
-        }
-        const std::uintptr_t handle = session.songs.insert(std::move(loaded));
-        if (handle == 0) {
-            noteFailure(FMOD_ERR_LIMIT);
-        }
-        return handle;
-    });
+    return keepLoaded(running->second, m_songs, std::move(loaded));
 }
 
 bool AudioSystem::freeSong(std::uintptr_t handle) {
