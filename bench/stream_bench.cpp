@@ -7,6 +7,7 @@
 //
 //   stream_bench [TRACK.ogg]   (without a track, one is written to the temporary folder)
 #include "PelgraAudio.h"
+#include "TestSounds.h"
 #include "decode/AudioStream.h"
 #include "decode/StreamResampler.h"
 
@@ -23,6 +24,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -214,10 +216,9 @@ int inChild(int (*measure)(const char*), const char* track) {
 
 int main(int argc, char** argv) {
     std::string track = argc > 1 ? argv[1] : "";
+    std::optional<testsupport::ScratchFolder> scratch;
     if (track.empty()) {
-        track = (std::filesystem::temp_directory_path() /
-                 ("pelgra-stream-bench-" + std::to_string(getpid()) + ".ogg"))
-                    .string();
+        track = scratch.emplace("stream-bench").path("track.ogg");
         // Pink noise: as hard on the decoder as dense music, about 3 MB at this quality.
         const std::string command = "sox -V1 -n -r 44100 -c 2 -C 6 '" + track + "' synth " +
                                     std::to_string(kTrackSeconds) + " pinknoise vol 0.3";
@@ -232,9 +233,6 @@ int main(int argc, char** argv) {
     for (int (*measure)(const char*) :
          {pelgraSong, sdlMixerMusic, decodeAndResampleAlone, sampleLoad}) {
         failed += inChild(measure, track.c_str()) != 0 ? 1 : 0;
-    }
-    if (argc <= 1) {
-        std::filesystem::remove(track);
     }
     return failed == 0 ? 0 : 1;
 }
