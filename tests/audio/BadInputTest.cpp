@@ -172,12 +172,6 @@ TEST_F(BadInputTest, NonFiniteAndAbsurdValuesInAFloatFileAreTamed) {
     }
 }
 
-TEST_F(BadInputTest, OnlyMonoAndStereoFilesLoad) {
-    Sine surround;
-    surround.channels = 6;
-    EXPECT_EQ(load(m_folder.writeSine("surround.wav", surround)), nullptr);
-}
-
 TEST_F(BadInputTest, SlotOffsetAndLengthAreChecked) {
     const std::string file = m_folder.writeSine("sine.wav", Sine{});
     EXPECT_EQ(FSOUND_Sample_Load(0, file.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
