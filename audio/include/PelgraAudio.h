@@ -7,7 +7,7 @@
  * Errors: no call crashes on bad input. Calls that produce a handle return NULL on
  * failure; calls that return int return 0 (or -1 where a voice number is expected)
  * when they did nothing. A failure loses nothing and leaves the library as it was.
- * FSOUND_GetError() then says why, as one of the FMOD_ERR_ codes below.
+ * PelgraAudio_GetError() then says why, as one of the PELGRA_AUDIO_ERR_ codes below.
  * Handles are checked against the library's own table: NULL, freed, stale and
  * never-issued handles are refused. Every call made before FSOUND_Init or after
  * FSOUND_Close is refused the same way.
@@ -65,50 +65,50 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_MAX_VOICES 1024
 #define PELGRA_AUDIO_MAX_VOLUME 255
 
-/* Why a call failed: what FSOUND_GetError() returns. Each call that fails notes the
+/* Why a call failed: what PelgraAudio_GetError() returns. Each call that fails notes the
  * reason for the calling thread; the calls that may give a code are named with it. */
-#define FMOD_ERR_NONE 0 /* no call of this thread has failed yet */
+#define PELGRA_AUDIO_ERR_NONE 0 /* no call of this thread has failed yet */
 /* The library does not run: a call before FSOUND_Init or after FSOUND_Close. */
-#define FMOD_ERR_UNINITIALIZED 1
+#define PELGRA_AUDIO_ERR_UNINITIALIZED 1
 /* FSOUND_Init or PelgraAudio_SetOutput while the library runs. */
-#define FMOD_ERR_INITIALIZED 2
+#define PELGRA_AUDIO_ERR_INITIALIZED 2
 /* An argument out of its range: a rate, a voice count or number, a slot other than
  * FSOUND_FREE, an offset or length outside the file, a NULL name or pointer. */
-#define FMOD_ERR_INVALID_PARAM 3
+#define PELGRA_AUDIO_ERR_INVALID_PARAM 3
 /* A sample or song handle that is NULL, freed, stale, forged or of the other kind. */
-#define FMOD_ERR_INVALID_HANDLE 4
+#define PELGRA_AUDIO_ERR_INVALID_HANDLE 4
 /* Sample_Load, LoadSong: no file of that name, or it is not a regular file (a folder). */
-#define FMOD_ERR_FILE_NOTFOUND 5
+#define PELGRA_AUDIO_ERR_FILE_NOTFOUND 5
 /* Sample_Load, LoadSong: the file is empty, cut short or damaged, or its header claims
  * an impossible rate. */
-#define FMOD_ERR_FILE_BAD 6
+#define PELGRA_AUDIO_ERR_FILE_BAD 6
 /* Sample_Load, LoadSong: the file is of no format the library reads as a sample (or as
  * a song); also every load of a kind this build of the library left out. */
-#define FMOD_ERR_FILE_FORMAT 7
+#define PELGRA_AUDIO_ERR_FILE_FORMAT 7
 /* Sample_Load, LoadSong: the file would decode to more than 2^27 floats (a sample) or
  * is larger than 64 MiB (a song). */
-#define FMOD_ERR_FILE_TOO_LARGE 8
+#define PELGRA_AUDIO_ERR_FILE_TOO_LARGE 8
 /* Sample_Load: the file has more than two channels; samples are mono or stereo. */
-#define FMOD_ERR_TOO_MANY_CHANNELS 9
+#define PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS 9
 /* LoadSong: a MIDI file, and no SoundFont 2 file at $PELGRA_SOUNDFONT (or, unset, the
  * General MIDI one installed) to play it with. */
-#define FMOD_ERR_NO_SOUNDFONT 10
+#define PELGRA_AUDIO_ERR_NO_SOUNDFONT 10
 /* FSOUND_Init: the output could not be opened (no sound device, say). */
-#define FMOD_ERR_OUTPUT 11
+#define PELGRA_AUDIO_ERR_OUTPUT 11
 /* FSOUND_Init, PelgraAudio_SetOutput: the output name (given, or in PELGRA_AUDIO_OUTPUT)
  * is none of "sdl", "null" and "manual", or this build lacks it. */
-#define FMOD_ERR_UNKNOWN_OUTPUT 12
+#define PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT 12
 /* PlaySound, SetPaused, StopSound: the command queue to the audio thread is full (over
  * 4000 calls between two mixes). PelgraAudio_Render: another thread's render is in
  * progress. */
-#define FMOD_ERR_BUSY 13
+#define PELGRA_AUDIO_ERR_BUSY 13
 /* Sample_Load, LoadSong: 65535 samples, or 65535 songs, loaded already. PlaySong: 64
  * songs playing (or fading out after a stop) already. */
-#define FMOD_ERR_LIMIT 14
+#define PELGRA_AUDIO_ERR_LIMIT 14
 /* Memory, or a thread, could not be had. */
-#define FMOD_ERR_MEMORY 15
+#define PELGRA_AUDIO_ERR_MEMORY 15
 /* Anything else the library did not expect. */
-#define FMOD_ERR_INTERNAL 16
+#define PELGRA_AUDIO_ERR_INTERNAL 16
 
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
@@ -138,11 +138,11 @@ PELGRA_AUDIO_API int FSOUND_SetSFXMasterVolume(int volume);
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
 
-/* The reason of the calling thread's latest failed call: an FMOD_ERR_ code. A call
- * that succeeds leaves it as it was, and so does reading it; FMOD_ERR_NONE until a
+/* The reason of the calling thread's latest failed call: an PELGRA_AUDIO_ERR_ code. A call
+ * that succeeds leaves it as it was, and so does reading it; PELGRA_AUDIO_ERR_NONE until a
  * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close.
  * Blocks: never; takes no lock. */
-PELGRA_AUDIO_API int FSOUND_GetError(void);
+PELGRA_AUDIO_API int PelgraAudio_GetError(void);
 
 /* ---- Sound effects ------------------------------------------------------------ */
 
@@ -214,7 +214,7 @@ PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
 
 /* ---- Extensions ----------------------------------------------------------------- */
 
-/* A short English text for an FMOD_ERR_ code, such as "file not found"; for a value
+/* A short English text for an PELGRA_AUDIO_ERR_ code, such as "file not found"; for a value
  * that is no code, "unknown error code". Never NULL; the text is the library's own and
  * lives as long as the process.
  * Blocks: never; takes no lock. */
@@ -230,9 +230,9 @@ PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
 /* With the manual output: mixes frames stereo frames into interleavedStereo
  * (2 * frames floats). Returns the frames written; 0 when the library does not run
- * with the manual output (FMOD_ERR_UNINITIALIZED), for a NULL buffer or a negative
- * count (FMOD_ERR_INVALID_PARAM), or while another thread's render is in progress
- * (FMOD_ERR_BUSY).
+ * with the manual output (PELGRA_AUDIO_ERR_UNINITIALIZED), for a NULL buffer or a negative
+ * count (PELGRA_AUDIO_ERR_INVALID_PARAM), or while another thread's render is in progress
+ * (PELGRA_AUDIO_ERR_BUSY).
  * Blocks: until songs have rendered the frames asked for (bounded), so that the mix is
  * the one a real-time output would make; takes no lock. */
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);

@@ -1,4 +1,4 @@
-// FSOUND_GetError: each refused call says why, per thread, and a success leaves the
+// PelgraAudio_GetError: each refused call says why, per thread, and a success leaves the
 // reason of the last failure in place.
 #include "DemoSongs.h"
 #include "Environment.h"
@@ -19,11 +19,11 @@ protected:
     int sampleLoadError(const std::string& path) {
         EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, path.c_str(), FSOUND_NORMAL, 0, 0), nullptr)
             << path;
-        return FSOUND_GetError();
+        return PelgraAudio_GetError();
     }
     int songLoadError(const std::string& path) {
         EXPECT_EQ(FMUSIC_LoadSong(path.c_str()), nullptr) << path;
-        return FSOUND_GetError();
+        return PelgraAudio_GetError();
     }
     std::string writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         return m_folder.writeBytes(name, {bytes.begin(), bytes.end()});
@@ -34,33 +34,33 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
     const std::vector<unsigned char> wav = testsupport::readBytes(m_folder.writeSine("a.wav", {}));
     Sine surround;
     surround.channels = 6;
-    EXPECT_EQ(sampleLoadError(m_folder.path("missing.wav")), FMOD_ERR_FILE_NOTFOUND);
-    EXPECT_EQ(sampleLoadError(m_folder.path("")), FMOD_ERR_FILE_NOTFOUND) << "a folder";
-    EXPECT_EQ(sampleLoadError(m_folder.writeBytes("empty.wav", {})), FMOD_ERR_FILE_BAD);
+    EXPECT_EQ(sampleLoadError(m_folder.path("missing.wav")), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(sampleLoadError(m_folder.path("")), PELGRA_AUDIO_ERR_FILE_NOTFOUND) << "a folder";
+    EXPECT_EQ(sampleLoadError(m_folder.writeBytes("empty.wav", {})), PELGRA_AUDIO_ERR_FILE_BAD);
     EXPECT_EQ(sampleLoadError(m_folder.writeBytes("half.wav", {wav.begin(), wav.end() - 1000})),
-              FMOD_ERR_FILE_BAD);
+              PELGRA_AUDIO_ERR_FILE_BAD);
     EXPECT_EQ(sampleLoadError(m_folder.writeBytes("notes.txt", {'h', 'e', 'l', 'l', 'o'})),
-              FMOD_ERR_FILE_FORMAT);
+              PELGRA_AUDIO_ERR_FILE_FORMAT);
     EXPECT_EQ(sampleLoadError(m_folder.writeSine("surround.wav", surround)),
-              FMOD_ERR_TOO_MANY_CHANNELS);
+              PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS);
     const std::string good = m_folder.path("a.wav");
     EXPECT_EQ(FSOUND_Sample_Load(0, good.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM) << "a slot other than FSOUND_FREE";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "a slot other than FSOUND_FREE";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, good.c_str(), FSOUND_NORMAL, 48000, 0), nullptr);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM) << "an offset past the end";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "an offset past the end";
 
-    EXPECT_EQ(songLoadError(m_folder.path("missing.mod")), FMOD_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(songLoadError(m_folder.path("missing.mod")), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
     // A WAV streams as a song; the song loader says the same as the sample loader of one
     // it cannot stream.
-    EXPECT_EQ(songLoadError(m_folder.path("notes.txt")), FMOD_ERR_FILE_FORMAT);
-    EXPECT_EQ(songLoadError(m_folder.path("surround.wav")), FMOD_ERR_TOO_MANY_CHANNELS);
+    EXPECT_EQ(songLoadError(m_folder.path("notes.txt")), PELGRA_AUDIO_ERR_FILE_FORMAT);
+    EXPECT_EQ(songLoadError(m_folder.path("surround.wav")), PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS);
     const std::vector<std::uint8_t> midi = pelgra::gen::makeDemoMidi();
 #if defined(PELGRA_TESTS_HAVE_MIDI)
-    const int cutMidiError = FMOD_ERR_FILE_BAD;
-    const int fontlessMidiError = FMOD_ERR_NO_SOUNDFONT;
+    const int cutMidiError = PELGRA_AUDIO_ERR_FILE_BAD;
+    const int fontlessMidiError = PELGRA_AUDIO_ERR_NO_SOUNDFONT;
 #else // builds without FluidSynth refuse every MIDI file as a format they lack
-    const int cutMidiError = FMOD_ERR_FILE_FORMAT;
-    const int fontlessMidiError = FMOD_ERR_FILE_FORMAT;
+    const int cutMidiError = PELGRA_AUDIO_ERR_FILE_FORMAT;
+    const int fontlessMidiError = PELGRA_AUDIO_ERR_FILE_FORMAT;
 #endif
     EXPECT_EQ(songLoadError(writeBytes("cut.mid", {midi.begin(), midi.begin() + 30})),
               cutMidiError);
@@ -70,7 +70,7 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
     ASSERT_EQ(testenv::unset("PELGRA_SOUNDFONT"), 0);
     const std::string huge = writeBytes("huge.mod", std::vector<std::uint8_t>(1084));
     std::filesystem::resize_file(huge, std::uintmax_t{65} << 20); // sparse
-    EXPECT_EQ(songLoadError(huge), FMOD_ERR_FILE_TOO_LARGE);
+    EXPECT_EQ(songLoadError(huge), PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
 }
 
 TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
@@ -79,35 +79,35 @@ TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
     FSOUND_SAMPLE* sample = loadSine(Sine{});
     ASSERT_NE(sample, nullptr);
     ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND) << "reading it does not clear it";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND) << "reading it does not clear it";
 
     int otherAtFirst = -1;
     int otherAfter = -1;
     std::thread other([&] {
-        otherAtFirst = FSOUND_GetError();
+        otherAtFirst = PelgraAudio_GetError();
         FSOUND_PlaySound(PELGRA_AUDIO_MAX_VOICES, sample);
-        otherAfter = FSOUND_GetError();
+        otherAfter = PelgraAudio_GetError();
     });
     other.join();
-    EXPECT_EQ(otherAtFirst, FMOD_ERR_NONE);
-    EXPECT_EQ(otherAfter, FMOD_ERR_INVALID_PARAM);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(otherAtFirst, PELGRA_AUDIO_ERR_NONE);
+    EXPECT_EQ(otherAfter, PELGRA_AUDIO_ERR_INVALID_PARAM);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
 }
 
 TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
     FSOUND_SAMPLE* sample = loadSine(Sine{});
     ASSERT_EQ(FSOUND_Sample_Free(sample), 1);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_HANDLE);
     EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_HANDLE);
     EXPECT_EQ(FSOUND_StopSound(32), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INITIALIZED);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INITIALIZED);
     EXPECT_EQ(PelgraAudio_GetStats(nullptr), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM);
 
     FSOUND_Close();
     for (const auto& refused :
@@ -115,33 +115,33 @@ TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
           +[] { return PelgraAudio_SetMusicVolume(100); },
           +[] { return FSOUND_StopSound(FSOUND_ALL); }, +[] { return FMUSIC_StopAllSongs(); }}) {
         EXPECT_EQ(refused(), 0);
-        EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+        EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNINITIALIZED);
     }
     float frames[2 * 16];
     EXPECT_EQ(PelgraAudio_Render(frames, 16), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNINITIALIZED);
 
     EXPECT_EQ(FSOUND_Init(7999, 8, 0), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM);
     EXPECT_EQ(PelgraAudio_SetOutput("speakers"), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNKNOWN_OUTPUT);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT);
     ASSERT_EQ(PelgraAudio_SetOutput(nullptr), 1);
     ASSERT_EQ(testenv::set("PELGRA_AUDIO_OUTPUT", "nul"), 0);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNKNOWN_OUTPUT) << "a misspelt output is no device fault";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT) << "a misspelt output is no device fault";
     ASSERT_EQ(testenv::unset("PELGRA_AUDIO_OUTPUT"), 0);
 }
 
 TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
     std::set<std::string> texts;
-    for (int code = FMOD_ERR_NONE; code <= FMOD_ERR_INTERNAL; ++code) {
+    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_INTERNAL; ++code) {
         const std::string text = PelgraAudio_GetErrorString(code);
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_TRUE(texts.insert(text).second) << code << ": " << text;
     }
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(FMOD_ERR_FILE_NOTFOUND)), "file not found");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)), "file not found");
     EXPECT_EQ(std::string(PelgraAudio_GetErrorString(-1)), "unknown error code");
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(FMOD_ERR_INTERNAL + 1)), "unknown error code");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_INTERNAL + 1)), "unknown error code");
 }
 
 } // namespace

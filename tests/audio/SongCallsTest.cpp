@@ -142,7 +142,7 @@ TEST_F(SongCallsTest, LoadsAreLimitedByHandlesAndOnlyPlayingSongsTakeMixerSlots)
         EXPECT_EQ(FMUSIC_PlaySong(songs[static_cast<std::size_t>(index)]), 1);
     }
     EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots]), 0) << "every slot plays";
-    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_LIMIT);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_LIMIT);
     FMUSIC_StopSong(songs.front());
     render(kSettle);
     EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots]), 1) << "the slot of a song whose fade-out ended";

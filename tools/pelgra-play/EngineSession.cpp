@@ -17,7 +17,7 @@ EngineSession::EngineSession(const char* output, int rate, int voices) {
     if (!InitializeSoundFXEngine(rate, voices)) {
         const char* chosen = std::getenv("PELGRA_AUDIO_OUTPUT");
         if (output == nullptr && chosen != nullptr && *chosen != '\0' &&
-            FSOUND_GetError() == FMOD_ERR_UNKNOWN_OUTPUT) {
+            PelgraAudio_GetError() == PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT) {
             throw Failure(std::string("PELGRA_AUDIO_OUTPUT=") + chosen +
                           " names no output of the audio library: use sdl or null, or unset it");
         }

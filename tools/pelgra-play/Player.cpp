@@ -28,8 +28,11 @@ void stopAll(const std::vector<std::unique_ptr<Sound>>& sounds) {
 
 double TrackTimes::positionAt(double played) const {
     const double loop = loopEnd - loopStart;
-    return played < loopEnd || loop <= 0.0 ? played
-                                           : loopStart + std::fmod(played - loopStart, loop);
+    if (played < loopEnd || loop <= 0.0) {
+        return played;
+    }
+    const double intoLoop = played - loopStart;
+    return loopStart + intoLoop - loop * std::floor(intoLoop / loop);
 }
 
 Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)

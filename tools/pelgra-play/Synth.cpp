@@ -35,7 +35,11 @@ public:
 private:
     double step(double frequency) {
         const double phase = m_phase;
-        m_phase = std::fmod(m_phase + kTwoPi * frequency / m_rate, kTwoPi);
+        // Frequencies stay below the rate, so one wrap keeps the phase in [0, 2 pi).
+        m_phase += kTwoPi * frequency / m_rate;
+        if (m_phase >= kTwoPi) {
+            m_phase -= kTwoPi;
+        }
         return phase;
     }
 

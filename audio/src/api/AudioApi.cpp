@@ -1,6 +1,6 @@
 // The C entry points: each turns the C arguments into the library object's terms (handles
 // as numbers, results as 0/1) and calls it through the boundary helper, so that no
-// exception leaves the library and a failure keeps its reason for FSOUND_GetError. The
+// exception leaves the library and a failure keeps its reason for PelgraAudio_GetError. The
 // library object checks every argument.
 #include "PelgraAudio.h"
 
@@ -37,7 +37,7 @@ int flag(bool value) {
 extern "C" {
 
 int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
-    return guarded(0, FMOD_ERR_INTERNAL,
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL,
                    [&] { return flag(audio().init(mixRate, maxSoftwareChannels)); });
 }
 
@@ -46,14 +46,14 @@ void FSOUND_Close(void) {
 }
 
 int FSOUND_SetSFXMasterVolume(int volume) {
-    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setMasterVolume(volume)); });
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setMasterVolume(volume)); });
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset,
                                   int length) {
-    return guarded<FSOUND_SAMPLE*>(nullptr, FMOD_ERR_FILE_BAD, [&]() -> FSOUND_SAMPLE* {
+    return guarded<FSOUND_SAMPLE*>(nullptr, PELGRA_AUDIO_ERR_FILE_BAD, [&]() -> FSOUND_SAMPLE* {
         if (index != FSOUND_FREE) {
-            noteFailure(FMOD_ERR_INVALID_PARAM);
+            noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
             return nullptr;
         }
         return sampleHandle(audio().loadSample(name, mode, offset, length));
@@ -61,61 +61,61 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 }
 
 int FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
-    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return flag(audio().freeSample(handleValue(sample))); });
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
-    return guarded(-1, FMOD_ERR_INVALID_HANDLE,
+    return guarded(-1, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return audio().play(channel, handleValue(sample)); });
 }
 
 int FSOUND_SetPaused(int channel, int paused) {
-    return guarded(0, FMOD_ERR_INVALID_PARAM,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM,
                    [&] { return flag(audio().setPaused(channel, paused != 0)); });
 }
 
 int FSOUND_StopSound(int channel) {
-    return guarded(0, FMOD_ERR_INVALID_PARAM, [&] { return flag(audio().stop(channel)); });
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM, [&] { return flag(audio().stop(channel)); });
 }
 
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
-    return guarded<FMUSIC_MODULE*>(nullptr, FMOD_ERR_FILE_BAD, [&] {
+    return guarded<FMUSIC_MODULE*>(nullptr, PELGRA_AUDIO_ERR_FILE_BAD, [&] {
         // An opaque number, never dereferenced.
         return reinterpret_cast<FMUSIC_MODULE*>(audio().loadSong(name));
     });
 }
 
 int FMUSIC_FreeSong(FMUSIC_MODULE* song) {
-    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return flag(audio().freeSong(handleValue(song))); });
 }
 
 int FMUSIC_PlaySong(FMUSIC_MODULE* song) {
-    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return flag(audio().playSong(handleValue(song))); });
 }
 
 int FMUSIC_StopSong(FMUSIC_MODULE* song) {
-    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return flag(audio().stopSong(handleValue(song))); });
 }
 
 int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused) {
-    return guarded(0, FMOD_ERR_INVALID_HANDLE,
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
                    [&] { return flag(audio().setSongPaused(handleValue(song), paused != 0)); });
 }
 
 int FMUSIC_StopAllSongs(void) {
-    return guarded(0, FMOD_ERR_INTERNAL, [] { return flag(audio().stopAllSongs()); });
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [] { return flag(audio().stopAllSongs()); });
 }
 
-int FSOUND_GetError(void) {
+int PelgraAudio_GetError(void) {
     return pelgra::audio::lastError();
 }
 
 int PelgraAudio_SetMusicVolume(int volume) {
-    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setMusicVolume(volume)); });
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setMusicVolume(volume)); });
 }
 
 const char* PelgraAudio_GetErrorString(int code) {
@@ -123,7 +123,7 @@ const char* PelgraAudio_GetErrorString(int code) {
 }
 
 int PelgraAudio_SetOutput(const char* name) {
-    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setOutput(name)); });
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setOutput(name)); });
 }
 
 int PelgraAudio_Render(float* interleavedStereo, int frames) {
@@ -133,15 +133,15 @@ int PelgraAudio_Render(float* interleavedStereo, int frames) {
     const int written = audio().render(interleavedStereo, frames);
     if (written == 0 && frames != 0) {
         if (interleavedStereo == nullptr || frames < 0) {
-            noteFailure(FMOD_ERR_INVALID_PARAM);
+            noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
         }
-        pelgra::audio::endFailedCall(FMOD_ERR_UNINITIALIZED);
+        pelgra::audio::endFailedCall(PELGRA_AUDIO_ERR_UNINITIALIZED);
     }
     return written;
 }
 
 int PelgraAudio_GetStats(PelgraAudioStats* stats) {
-    return guarded(0, FMOD_ERR_INVALID_PARAM, [&] {
+    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM, [&] {
         if (stats == nullptr) {
             return 0;
         }
@@ -155,13 +155,13 @@ void PelgraAudio_ResetStats(void) {
 }
 
 int PelgraAudio_SetCpuTiming(int on) {
-    return guarded(0, FMOD_ERR_INTERNAL, [&] {
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] {
         audio().setCpuTiming(on != 0);
         return 1;
     });
 }
 
 int PelgraAudio_SetLimiter(int enabled) {
-    return guarded(0, FMOD_ERR_INTERNAL, [&] { return flag(audio().setLimiter(enabled != 0)); });
+    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setLimiter(enabled != 0)); });
 }
 }

@@ -37,11 +37,11 @@ std::string AudioSystem::chosenOutput() const {
 bool AudioSystem::setOutput(const char* name) {
     std::lock_guard lock(m_mutex);
     if (m_session) {
-        noteFailure(FMOD_ERR_INITIALIZED);
+        noteFailure(PELGRA_AUDIO_ERR_INITIALIZED);
         return false;
     }
     if (name != nullptr && !isOutputName(name)) {
-        noteFailure(FMOD_ERR_UNKNOWN_OUTPUT);
+        noteFailure(PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT);
         return false;
     }
     m_outputOverride = name != nullptr ? std::optional<std::string>(name) : std::nullopt;
@@ -51,23 +51,23 @@ bool AudioSystem::setOutput(const char* name) {
 bool AudioSystem::init(int mixRate, int voices) {
     if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE || voices < 1 ||
         voices > PELGRA_AUDIO_MAX_VOICES) {
-        noteFailure(FMOD_ERR_INVALID_PARAM);
+        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
         return false;
     }
     std::lock_guard lock(m_mutex);
     if (m_session) {
-        noteFailure(FMOD_ERR_INITIALIZED);
+        noteFailure(PELGRA_AUDIO_ERR_INITIALIZED);
         return false;
     }
     auto session = std::make_unique<Session>(mixRate, voices, ++m_sessions, m_samples, m_songs);
     session->mixer.setCpuTiming(m_cpuTiming);
     session->output = makeOutput(chosenOutput(), mixRate, m_renderGate);
     if (!session->output) {
-        noteFailure(FMOD_ERR_UNKNOWN_OUTPUT);
+        noteFailure(PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT);
         return false;
     }
     if (!session->output->start(session->mixer)) {
-        noteFailure(FMOD_ERR_OUTPUT);
+        noteFailure(PELGRA_AUDIO_ERR_OUTPUT);
         return false;
     }
     m_session = std::move(session);
@@ -148,7 +148,7 @@ int AudioSystem::play(int voice, std::uintptr_t sampleHandle) {
     return withSession(-1, [&](Session& session) {
         const Sample* sample = session.samples.find(sampleHandle);
         if (sample == nullptr) {
-            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
             return -1;
         }
         return session.mixer.play(voice, *sample);

@@ -54,7 +54,7 @@ public:
     template <typename Result, typename Body> Result withSession(Result notRunning, Body&& body) {
         std::lock_guard lock(m_mutex);
         if (!m_session) {
-            noteFailure(FMOD_ERR_UNINITIALIZED);
+            noteFailure(PELGRA_AUDIO_ERR_UNINITIALIZED);
             return notRunning;
         }
         return body(*m_session);
@@ -72,12 +72,12 @@ private:
     std::uintptr_t keepLoaded(std::uint64_t serial, Table& table, std::unique_ptr<Object> object) {
         return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
             if (session.serial != serial) {
-                noteFailure(FMOD_ERR_UNINITIALIZED);
+                noteFailure(PELGRA_AUDIO_ERR_UNINITIALIZED);
                 return 0;
             }
             const std::uintptr_t handle = table.insert(std::move(object));
             if (handle == 0) {
-                noteFailure(FMOD_ERR_LIMIT);
+                noteFailure(PELGRA_AUDIO_ERR_LIMIT);
             }
             return handle;
         });

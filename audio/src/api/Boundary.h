@@ -1,7 +1,7 @@
 // The edge between the C interface and the C++ inside: nothing thrown inside (an
 // allocation failure, a thread that cannot start) ever crosses it. Every entry point
 // runs its body through guarded(), which turns any exception into the call's failure
-// result and, when the call fails, keeps its reason for FSOUND_GetError.
+// result and, when the call fails, keeps its reason for PelgraAudio_GetError.
 #ifndef PELGRA_AUDIO_BOUNDARY_H
 #define PELGRA_AUDIO_BOUNDARY_H
 
@@ -24,9 +24,9 @@ Result guarded(Result onFailure, int fallback, Body&& body) noexcept {
         return result;
     } catch (const std::bad_alloc&) {
         beginCall(); // whatever was noted before, memory ran out
-        endFailedCall(FMOD_ERR_MEMORY);
+        endFailedCall(PELGRA_AUDIO_ERR_MEMORY);
     } catch (...) {
-        endFailedCall(FMOD_ERR_INTERNAL);
+        endFailedCall(PELGRA_AUDIO_ERR_INTERNAL);
     }
     return onFailure;
 }

@@ -10,7 +10,7 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
-            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
             return false;
         }
         act(*loaded->song);
@@ -78,11 +78,11 @@ bool AudioSystem::playSong(std::uintptr_t handle) {
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
-            noteFailure(FMOD_ERR_INVALID_HANDLE);
+            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
             return false;
         }
         if (!attach(session, *loaded)) {
-            noteFailure(FMOD_ERR_LIMIT);
+            noteFailure(PELGRA_AUDIO_ERR_LIMIT);
             return false;
         }
         loaded->song->play();

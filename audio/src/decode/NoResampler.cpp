@@ -6,7 +6,7 @@
 namespace pelgra::audio {
 
 std::unique_ptr<StreamResampler> StreamResampler::create(int, int, int) {
-    noteFailure(FMOD_ERR_FILE_FORMAT);
+    noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
     return nullptr;
 }
 

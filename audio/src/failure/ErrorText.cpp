@@ -28,7 +28,7 @@ constexpr const char* kTexts[] = {
     "out of memory",
     "an internal error of the audio library",
 };
-static_assert(std::size(kTexts) == FMOD_ERR_INTERNAL + 1, "one text for each code");
+static_assert(std::size(kTexts) == PELGRA_AUDIO_ERR_INTERNAL + 1, "one text for each code");
 
 } // namespace
 

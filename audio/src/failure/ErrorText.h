@@ -1,4 +1,4 @@
-// The short English text of each FMOD_ERR_ code, for PelgraAudio_GetErrorString.
+// The short English text of each PELGRA_AUDIO_ERR_ code, for PelgraAudio_GetErrorString.
 #ifndef PELGRA_AUDIO_ERROR_TEXT_H
 #define PELGRA_AUDIO_ERROR_TEXT_H
 

@@ -25,7 +25,7 @@ bool Mixer::validVoice(int voice) const {
     if (voice >= 0 && voice < voices()) {
         return true;
     }
-    noteFailure(FMOD_ERR_INVALID_PARAM);
+    noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
     return false;
 }
 
@@ -33,7 +33,7 @@ bool Mixer::send(const Command& command) {
     if (m_commands.push(command)) {
         return true;
     }
-    noteFailure(FMOD_ERR_BUSY);
+    noteFailure(PELGRA_AUDIO_ERR_BUSY);
     return false;
 }
 

@@ -47,7 +47,7 @@ std::unique_ptr<SongRenderer> openRenderer([[maybe_unused]] std::vector<std::uin
     std::unique_ptr<SongRenderer> module;
 #endif
     if (module == nullptr) {
-        noteFailure(FMOD_ERR_FILE_FORMAT);
+        noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
     }
     return module;
 }
@@ -62,7 +62,7 @@ std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
 
 std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
     if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE) {
-        noteFailure(FMOD_ERR_INVALID_PARAM);
+        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
         return nullptr;
     }
     try {
@@ -82,7 +82,7 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         song->m_worker->waitUntil([&] { return song->startReady(); }, kWaitLimit);
         return song;
     } catch (...) {
-        noteFailure(FMOD_ERR_MEMORY); // memory, or the worker thread, could not be had
+        noteFailure(PELGRA_AUDIO_ERR_MEMORY); // memory, or the worker thread, could not be had
         return nullptr;
     }
 }
