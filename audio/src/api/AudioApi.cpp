@@ -6,11 +6,12 @@
 
 #include "api/AudioSystem.h"
 #include "api/Boundary.h"
-#include "failure/ErrorText.h"
+#include "api/ErrorCodes.h"
 
 #include <cstdint>
 
 using pelgra::audio::AudioSystem;
+using pelgra::audio::Failure;
 using pelgra::audio::guarded;
 using pelgra::audio::noteFailure;
 
@@ -28,8 +29,9 @@ FSOUND_SAMPLE* sampleHandle(std::uintptr_t value) {
     return reinterpret_cast<FSOUND_SAMPLE*>(value); // an opaque number, never dereferenced
 }
 
-int flag(bool value) {
-    return value ? 1 : 0;
+// A success of the library object as the C interface's result: 1, or 0 for a failure.
+int asCResult(bool succeeded) {
+    return succeeded ? 1 : 0;
 }
 
 } // namespace
@@ -37,8 +39,8 @@ int flag(bool value) {
 extern "C" {
 
 int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL,
-                   [&] { return flag(audio().init(mixRate, maxSoftwareChannels)); });
+    return guarded(0, Failure::Internal,
+                   [&] { return asCResult(audio().init(mixRate, maxSoftwareChannels)); });
 }
 
 void FSOUND_Close(void) {
@@ -46,14 +48,15 @@ void FSOUND_Close(void) {
 }
 
 int FSOUND_SetSFXMasterVolume(int volume) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setMasterVolume(volume)); });
+    return guarded(0, Failure::Internal,
+                   [&] { return asCResult(audio().setMasterVolume(volume)); });
 }
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset,
                                   int length) {
-    return guarded<FSOUND_SAMPLE*>(nullptr, PELGRA_AUDIO_ERR_FILE_BAD, [&]() -> FSOUND_SAMPLE* {
+    return guarded<FSOUND_SAMPLE*>(nullptr, Failure::FileDamaged, [&]() -> FSOUND_SAMPLE* {
         if (index != FSOUND_FREE) {
-            noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+            noteFailure(Failure::InvalidArgument);
             return nullptr;
         }
         return sampleHandle(audio().loadSample(name, mode, offset, length));
@@ -61,61 +64,62 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 }
 
 int FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
-                   [&] { return flag(audio().freeSample(handleValue(sample))); });
+    return guarded(0, Failure::InvalidHandle,
+                   [&] { return asCResult(audio().freeSample(handleValue(sample))); });
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
-    return guarded(-1, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+    return guarded(-1, Failure::InvalidHandle,
                    [&] { return audio().play(channel, handleValue(sample)); });
 }
 
 int FSOUND_SetPaused(int channel, int paused) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM,
-                   [&] { return flag(audio().setPaused(channel, paused != 0)); });
+    return guarded(0, Failure::InvalidArgument,
+                   [&] { return asCResult(audio().setPaused(channel, paused != 0)); });
 }
 
 int FSOUND_StopSound(int channel) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM, [&] { return flag(audio().stop(channel)); });
+    return guarded(0, Failure::InvalidArgument, [&] { return asCResult(audio().stop(channel)); });
 }
 
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
-    return guarded<FMUSIC_MODULE*>(nullptr, PELGRA_AUDIO_ERR_FILE_BAD, [&] {
+    return guarded<FMUSIC_MODULE*>(nullptr, Failure::FileDamaged, [&] {
         // An opaque number, never dereferenced.
         return reinterpret_cast<FMUSIC_MODULE*>(audio().loadSong(name));
     });
 }
 
 int FMUSIC_FreeSong(FMUSIC_MODULE* song) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
-                   [&] { return flag(audio().freeSong(handleValue(song))); });
+    return guarded(0, Failure::InvalidHandle,
+                   [&] { return asCResult(audio().freeSong(handleValue(song))); });
 }
 
 int FMUSIC_PlaySong(FMUSIC_MODULE* song) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
-                   [&] { return flag(audio().playSong(handleValue(song))); });
+    return guarded(0, Failure::InvalidHandle,
+                   [&] { return asCResult(audio().playSong(handleValue(song))); });
 }
 
 int FMUSIC_StopSong(FMUSIC_MODULE* song) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
-                   [&] { return flag(audio().stopSong(handleValue(song))); });
+    return guarded(0, Failure::InvalidHandle,
+                   [&] { return asCResult(audio().stopSong(handleValue(song))); });
 }
 
 int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_HANDLE,
-                   [&] { return flag(audio().setSongPaused(handleValue(song), paused != 0)); });
+    return guarded(0, Failure::InvalidHandle, [&] {
+        return asCResult(audio().setSongPaused(handleValue(song), paused != 0));
+    });
 }
 
 int FMUSIC_StopAllSongs(void) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [] { return flag(audio().stopAllSongs()); });
+    return guarded(0, Failure::Internal, [] { return asCResult(audio().stopAllSongs()); });
 }
 
 int PelgraAudio_GetError(void) {
-    return pelgra::audio::lastError();
+    return pelgra::audio::publicCode(pelgra::audio::lastError());
 }
 
 int PelgraAudio_SetMusicVolume(int volume) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setMusicVolume(volume)); });
+    return guarded(0, Failure::Internal, [&] { return asCResult(audio().setMusicVolume(volume)); });
 }
 
 const char* PelgraAudio_GetErrorString(int code) {
@@ -123,7 +127,7 @@ const char* PelgraAudio_GetErrorString(int code) {
 }
 
 int PelgraAudio_SetOutput(const char* name) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setOutput(name)); });
+    return guarded(0, Failure::Internal, [&] { return asCResult(audio().setOutput(name)); });
 }
 
 int PelgraAudio_Render(float* interleavedStereo, int frames) {
@@ -133,15 +137,15 @@ int PelgraAudio_Render(float* interleavedStereo, int frames) {
     const int written = audio().render(interleavedStereo, frames);
     if (written == 0 && frames != 0) {
         if (interleavedStereo == nullptr || frames < 0) {
-            noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+            noteFailure(Failure::InvalidArgument);
         }
-        pelgra::audio::endFailedCall(PELGRA_AUDIO_ERR_UNINITIALIZED);
+        pelgra::audio::endFailedCall(Failure::NotRunning);
     }
     return written;
 }
 
 int PelgraAudio_GetStats(PelgraAudioStats* stats) {
-    return guarded(0, PELGRA_AUDIO_ERR_INVALID_PARAM, [&] {
+    return guarded(0, Failure::InvalidArgument, [&] {
         if (stats == nullptr) {
             return 0;
         }
@@ -155,13 +159,14 @@ void PelgraAudio_ResetStats(void) {
 }
 
 int PelgraAudio_SetCpuTiming(int on) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] {
+    return guarded(0, Failure::Internal, [&] {
         audio().setCpuTiming(on != 0);
         return 1;
     });
 }
 
 int PelgraAudio_SetLimiter(int enabled) {
-    return guarded(0, PELGRA_AUDIO_ERR_INTERNAL, [&] { return flag(audio().setLimiter(enabled != 0)); });
+    return guarded(0, Failure::Internal,
+                   [&] { return asCResult(audio().setLimiter(enabled != 0)); });
 }
 }

@@ -1,5 +1,6 @@
 #include "api/AudioSystem.h"
 
+#include "mixer/MixRate.h"
 #include "output/OutputFactory.h"
 #include "sample/SampleLoader.h"
 
@@ -11,6 +12,10 @@ namespace pelgra::audio {
 namespace {
 constexpr const char* kOutputVariable = "PELGRA_AUDIO_OUTPUT";
 constexpr const char* kDefaultOutput = "sdl";
+
+// The C interface's bounds and voice selectors pass through to the library unchanged.
+static_assert(kMinMixRate == PELGRA_AUDIO_MIN_RATE && kMaxMixRate == PELGRA_AUDIO_MAX_RATE);
+static_assert(Mixer::kAnyVoice == FSOUND_FREE && Mixer::kAllVoices == FSOUND_ALL);
 
 // A volume of the C interface, 0..255 (clamped), as a gain 0..1.
 float volumeGain(int volume) {
@@ -37,11 +42,11 @@ std::string AudioSystem::chosenOutput() const {
 bool AudioSystem::setOutput(const char* name) {
     std::lock_guard lock(m_mutex);
     if (m_session) {
-        noteFailure(PELGRA_AUDIO_ERR_INITIALIZED);
+        noteFailure(Failure::AlreadyRunning);
         return false;
     }
     if (name != nullptr && !isOutputName(name)) {
-        noteFailure(PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT);
+        noteFailure(Failure::UnknownOutput);
         return false;
     }
     m_outputOverride = name != nullptr ? std::optional<std::string>(name) : std::nullopt;
@@ -49,25 +54,25 @@ bool AudioSystem::setOutput(const char* name) {
 }
 
 bool AudioSystem::init(int mixRate, int voices) {
-    if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE || voices < 1 ||
-        voices > PELGRA_AUDIO_MAX_VOICES) {
-        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+    if (!isMixRate(mixRate) || voices < 1 || voices > PELGRA_AUDIO_MAX_VOICES) {
+        noteFailure(Failure::InvalidArgument);
         return false;
     }
     std::lock_guard lock(m_mutex);
     if (m_session) {
-        noteFailure(PELGRA_AUDIO_ERR_INITIALIZED);
+        noteFailure(Failure::AlreadyRunning);
         return false;
     }
-    auto session = std::make_unique<Session>(mixRate, voices, ++m_sessions, m_samples, m_songs);
+    auto session =
+        std::make_unique<Session>(mixRate, voices, ++m_sessionsStarted, m_samples, m_songs);
     session->mixer.setCpuTiming(m_cpuTiming);
     session->output = makeOutput(chosenOutput(), mixRate, m_renderGate);
     if (!session->output) {
-        noteFailure(PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT);
+        noteFailure(Failure::UnknownOutput);
         return false;
     }
     if (!session->output->start(session->mixer)) {
-        noteFailure(PELGRA_AUDIO_ERR_OUTPUT);
+        noteFailure(Failure::OutputNotOpened);
         return false;
     }
     m_session = std::move(session);
@@ -148,7 +153,7 @@ int AudioSystem::play(int voice, std::uintptr_t sampleHandle) {
     return withSession(-1, [&](Session& session) {
         const Sample* sample = session.samples.find(sampleHandle);
         if (sample == nullptr) {
-            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
+            noteFailure(Failure::InvalidHandle);
             return -1;
         }
         return session.mixer.play(voice, *sample);

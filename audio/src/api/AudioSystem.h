@@ -54,7 +54,7 @@ public:
     template <typename Result, typename Body> Result withSession(Result notRunning, Body&& body) {
         std::lock_guard lock(m_mutex);
         if (!m_session) {
-            noteFailure(PELGRA_AUDIO_ERR_UNINITIALIZED);
+            noteFailure(Failure::NotRunning);
             return notRunning;
         }
         return body(*m_session);
@@ -72,12 +72,12 @@ private:
     std::uintptr_t keepLoaded(std::uint64_t serial, Table& table, std::unique_ptr<Object> object) {
         return withSession(std::uintptr_t{0}, [&](Session& session) -> std::uintptr_t {
             if (session.serial != serial) {
-                noteFailure(PELGRA_AUDIO_ERR_UNINITIALIZED);
+                noteFailure(Failure::NotRunning);
                 return 0;
             }
             const std::uintptr_t handle = table.insert(std::move(object));
             if (handle == 0) {
-                noteFailure(PELGRA_AUDIO_ERR_LIMIT);
+                noteFailure(Failure::LimitReached);
             }
             return handle;
         });
@@ -88,7 +88,8 @@ private:
     Session::SampleTable m_samples;
     Session::SongTable m_songs;
     std::unique_ptr<Session> m_session;
-    std::uint64_t m_sessions = 0;
+    // Counts every start; the latest session is numbered with it.
+    std::uint64_t m_sessionsStarted = 0;
     bool m_cpuTiming = false;
     ManualRenderGate m_renderGate;
 };

@@ -14,7 +14,7 @@ namespace pelgra::audio {
 // A call fails when it returns `onFailure`; its reason is what the body noted, or
 // `fallback` when it noted nothing.
 template <typename Result, typename Body>
-Result guarded(Result onFailure, int fallback, Body&& body) noexcept {
+Result guarded(Result onFailure, Failure fallback, Body&& body) noexcept {
     beginCall();
     try {
         Result result = body();
@@ -24,9 +24,9 @@ Result guarded(Result onFailure, int fallback, Body&& body) noexcept {
         return result;
     } catch (const std::bad_alloc&) {
         beginCall(); // whatever was noted before, memory ran out
-        endFailedCall(PELGRA_AUDIO_ERR_MEMORY);
+        endFailedCall(Failure::OutOfMemory);
     } catch (...) {
-        endFailedCall(PELGRA_AUDIO_ERR_INTERNAL);
+        endFailedCall(Failure::Internal);
     }
     return onFailure;
 }

@@ -10,7 +10,7 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
-            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
+            noteFailure(Failure::InvalidHandle);
             return false;
         }
         act(*loaded->song);
@@ -78,11 +78,11 @@ bool AudioSystem::playSong(std::uintptr_t handle) {
     return withSession(false, [&](Session& session) {
         LoadedSong* loaded = session.songs.find(handle);
         if (loaded == nullptr) {
-            noteFailure(PELGRA_AUDIO_ERR_INVALID_HANDLE);
+            noteFailure(Failure::InvalidHandle);
             return false;
         }
         if (!attach(session, *loaded)) {
-            noteFailure(PELGRA_AUDIO_ERR_LIMIT);
+            noteFailure(Failure::LimitReached);
             return false;
         }
         loaded->song->play();

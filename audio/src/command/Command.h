@@ -2,8 +2,6 @@
 #ifndef PELGRA_AUDIO_COMMAND_H
 #define PELGRA_AUDIO_COMMAND_H
 
-#include "PelgraAudio.h"
-
 #include <cstdint>
 
 namespace pelgra::audio {
@@ -13,8 +11,9 @@ struct Sample;
 struct Command {
     enum class Type : std::uint8_t { Play, Stop, SetPaused };
 
-    // A voice selector for Stop and SetPaused: every sound-effect voice.
-    static constexpr std::int32_t kAllVoices = FSOUND_ALL;
+    // A voice selector for Stop and SetPaused: every sound-effect voice. The value of
+    // the C interface's FSOUND_ALL, which passes voice numbers through unchanged.
+    static constexpr std::int32_t kAllVoices = -3;
 
     Type type = Type::Stop;
     bool paused = false;            // SetPaused

@@ -36,12 +36,12 @@ void makeMixable(float* values, std::size_t count) noexcept {
 
 bool playable(const StreamInfo& info) {
     if (info.channels > 2) {
-        noteFailure(PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS);
+        noteFailure(Failure::TooManyChannels);
         return false;
     }
     if (info.channels < 1 || info.sampleRate < kMinFileRate || info.sampleRate > kMaxFileRate ||
         info.frames <= 0) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return false;
     }
     return true;
@@ -53,7 +53,7 @@ std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
     [[maybe_unused]] const OggCodec ogg = probeOgg(path);
 #if defined(PELGRA_AUDIO_HAVE_VORBISFILE) && defined(PELGRA_AUDIO_HAVE_OPUSFILE)
     if (ogg == OggCodec::Other) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
+        noteFailure(Failure::UnsupportedFormat);
         return nullptr;
     }
 #endif
@@ -70,7 +70,7 @@ std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
 #if defined(PELGRA_AUDIO_HAVE_SNDFILE)
     return SndfileStream::open(path);
 #else
-    noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
+    noteFailure(Failure::UnsupportedFormat);
     return nullptr;
 #endif
 }
@@ -90,16 +90,16 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
 
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
     if (path == nullptr) {
-        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+        noteFailure(Failure::InvalidArgument);
         return nullptr;
     }
     std::error_code error;
     if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+        noteFailure(Failure::FileNotFound);
         return nullptr;
     }
     if (std::filesystem::file_size(path, error) == 0 || error) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     try {
@@ -109,7 +109,7 @@ std::unique_ptr<AudioStream> openAudioStream(const char* path) {
         }
         return stream;
     } catch (...) {
-        noteFailure(PELGRA_AUDIO_ERR_MEMORY);
+        noteFailure(Failure::OutOfMemory);
         return nullptr;
     }
 }

@@ -6,7 +6,7 @@
 namespace pelgra::audio {
 
 std::unique_ptr<StreamResampler> StreamResampler::create(int, int, int) {
-    noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
+    noteFailure(Failure::UnsupportedFormat);
     return nullptr;
 }
 

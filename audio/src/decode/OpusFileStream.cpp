@@ -20,13 +20,13 @@ std::unique_ptr<AudioStream> OpusFileStream::open(const char* path) {
     // On failure libopusfile closes the file and frees all it set up.
     OggOpusFile* file = op_open_file(path, &error);
     if (file == nullptr) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD); // the probe found Opus: this one is damaged
+        noteFailure(Failure::FileDamaged); // the probe found Opus: this one is damaged
         return nullptr;
     }
     const ogg_int64_t frames = op_pcm_total(file, -1);
     if (frames <= 0) {
         op_free(file);
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     StreamInfo info;

@@ -34,8 +34,8 @@ SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
     if (file == nullptr) {
         const int reason = sf_error(nullptr);
         noteFailure(reason == SF_ERR_UNRECOGNISED_FORMAT || reason == SF_ERR_UNSUPPORTED_ENCODING
-                        ? PELGRA_AUDIO_ERR_FILE_FORMAT
-                        : PELGRA_AUDIO_ERR_FILE_BAD);
+                        ? Failure::UnsupportedFormat
+                        : Failure::FileDamaged);
     }
     return file;
 }

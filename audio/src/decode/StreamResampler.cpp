@@ -12,7 +12,7 @@ namespace pelgra::audio {
 std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int inputRate,
                                                          int outputRate) {
     if (channels < 1 || inputRate <= 0 || outputRate <= 0) {
-        noteFailure(PELGRA_AUDIO_ERR_INTERNAL);
+        noteFailure(Failure::Internal);
         return nullptr;
     }
     soxr_t resampler = nullptr;
@@ -25,7 +25,7 @@ std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int input
                                 &quality, &runtime);
         if (error != nullptr || resampler == nullptr) {
             soxr_delete(resampler);
-            noteFailure(PELGRA_AUDIO_ERR_INTERNAL);
+            noteFailure(Failure::Internal);
             return nullptr;
         }
     }

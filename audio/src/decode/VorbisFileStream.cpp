@@ -16,14 +16,14 @@ std::unique_ptr<AudioStream> VorbisFileStream::open(const char* path) {
     auto file = std::make_unique<OggVorbis_File>();
     // On failure libvorbisfile closes the file and frees all it set up.
     if (ov_fopen(path, file.get()) != 0) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD); // the probe found Vorbis: this one is damaged
+        noteFailure(Failure::FileDamaged); // the probe found Vorbis: this one is damaged
         return nullptr;
     }
     const vorbis_info* first = ov_info(file.get(), 0);
     const ogg_int64_t frames = ov_pcm_total(file.get(), -1);
     if (first == nullptr || frames <= 0 || first->rate > INT_MAX) {
         ov_clear(file.get());
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     StreamInfo info;

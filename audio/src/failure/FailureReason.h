@@ -6,36 +6,36 @@
 #ifndef PELGRA_AUDIO_FAILURE_REASON_H
 #define PELGRA_AUDIO_FAILURE_REASON_H
 
-#include "PelgraAudio.h"
+#include "failure/Failure.h"
 
 namespace pelgra::audio {
 
 namespace failure_detail {
-inline thread_local int t_noted = PELGRA_AUDIO_ERR_NONE;     // the reason of the call in progress
-inline thread_local int t_lastError = PELGRA_AUDIO_ERR_NONE; // what PelgraAudio_GetError returns
+inline thread_local Failure t_noted = Failure::None;     // the reason of the call in progress
+inline thread_local Failure t_lastError = Failure::None; // what PelgraAudio_GetError reports
 } // namespace failure_detail
 
 // Notes why the call in progress fails. The first reason noted in a call stays: it was
 // found closest to the cause.
-inline void noteFailure(int reason) noexcept {
-    if (failure_detail::t_noted == PELGRA_AUDIO_ERR_NONE) {
+inline void noteFailure(Failure reason) noexcept {
+    if (failure_detail::t_noted == Failure::None) {
         failure_detail::t_noted = reason;
     }
 }
 
 // Starts a call with nothing noted.
 inline void beginCall() noexcept {
-    failure_detail::t_noted = PELGRA_AUDIO_ERR_NONE;
+    failure_detail::t_noted = Failure::None;
 }
 
 // The call failed: its noted reason, or `fallback` when nothing was noted, becomes the
 // thread's last error.
-inline void endFailedCall(int fallback) noexcept {
-    const int noted = failure_detail::t_noted;
-    failure_detail::t_lastError = noted != PELGRA_AUDIO_ERR_NONE ? noted : fallback;
+inline void endFailedCall(Failure fallback) noexcept {
+    const Failure noted = failure_detail::t_noted;
+    failure_detail::t_lastError = noted != Failure::None ? noted : fallback;
 }
 
-inline int lastError() noexcept {
+inline Failure lastError() noexcept {
     return failure_detail::t_lastError;
 }
 

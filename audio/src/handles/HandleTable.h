@@ -82,7 +82,6 @@ public:
     }
 
     std::size_t size() const { return m_size; }
-    bool full() const { return m_freeSlots.empty() && m_slots.size() >= kCapacity; }
 
 private:
     static constexpr unsigned kKindBits = 2;

@@ -25,7 +25,7 @@ bool Mixer::validVoice(int voice) const {
     if (voice >= 0 && voice < voices()) {
         return true;
     }
-    noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+    noteFailure(Failure::InvalidArgument);
     return false;
 }
 
@@ -33,7 +33,7 @@ bool Mixer::send(const Command& command) {
     if (m_commands.push(command)) {
         return true;
     }
-    noteFailure(PELGRA_AUDIO_ERR_BUSY);
+    noteFailure(Failure::Busy);
     return false;
 }
 
@@ -107,12 +107,6 @@ int Mixer::attachSource(StreamSource& source) {
         }
     }
     return -1;
-}
-
-bool Mixer::attached(const StreamSource& source) const {
-    return std::any_of(m_sources.begin(), m_sources.end(), [&](const auto& slot) {
-        return slot.load(std::memory_order_relaxed) == &source;
-    });
 }
 
 void Mixer::detachSource(int slot) {

@@ -12,7 +12,6 @@
 #ifndef PELGRA_AUDIO_MIXER_H
 #define PELGRA_AUDIO_MIXER_H
 
-#include "PelgraAudio.h"
 #include "command/Command.h"
 #include "command/SpscRing.h"
 #include "mixer/AllVoiceCommands.h"
@@ -37,7 +36,8 @@ public:
     static constexpr int kBlockFrames = 256;
     static constexpr int kSourceSlots = 64;
     static constexpr std::size_t kCommandCapacity = 8192;
-    static constexpr int kAnyVoice = FSOUND_FREE;
+    // The value of the C interface's FSOUND_FREE, which passes voice numbers through.
+    static constexpr int kAnyVoice = -1;
     static constexpr int kAllVoices = Command::kAllVoices;
 
     Mixer(int mixRate, int voices);
@@ -71,7 +71,6 @@ public:
     // Mixes `source` at the music gain from the next block on. Returns its slot, or -1
     // when every slot is taken.
     int attachSource(StreamSource& source);
-    bool attached(const StreamSource& source) const;
     // Takes the source out of its slot. Returns once the audio thread can no longer
     // reach it, so the caller may delete it then: at once when no mix is in progress,
     // otherwise after the mix in progress (never for longer than one callback).

@@ -15,7 +15,7 @@ int ManualRenderGate::render(float* interleavedStereo, int frames) noexcept {
     int written = 0;
     if (mixer != nullptr && interleavedStereo != nullptr && frames > 0) {
         if (m_mixing.test_and_set(std::memory_order_acquire)) {
-            noteFailure(PELGRA_AUDIO_ERR_BUSY);
+            noteFailure(Failure::Busy);
         } else {
             // Not the audio thread: waiting for songs to render ahead is allowed, and makes
             // the mix as fast as the machine allows yet the same as a real-time one.

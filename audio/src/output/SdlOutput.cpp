@@ -1,14 +1,14 @@
 #include "output/SdlOutput.h"
 
 #include "mixer/Mixer.h"
-#include "output/QuietLogs.h"
+#include "output/AlsaErrorSilencer.h"
 
 #include <SDL.h>
 
 namespace pelgra::audio {
 
 bool SdlOutput::start(Mixer& mixer) {
-    m_quietLogs.emplace();
+    m_alsaErrorSilencer.emplace();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return false;
     }
@@ -43,7 +43,7 @@ void SdlOutput::stop() noexcept {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_subsystemStarted = false;
     }
-    m_quietLogs.reset();
+    m_alsaErrorSilencer.reset();
 }
 
 void SdlOutput::callback(void* self, std::uint8_t* stream, int bytes) noexcept {

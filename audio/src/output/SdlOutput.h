@@ -3,8 +3,8 @@
 #ifndef PELGRA_AUDIO_SDL_OUTPUT_H
 #define PELGRA_AUDIO_SDL_OUTPUT_H
 
+#include "output/AlsaErrorSilencer.h"
 #include "output/Output.h"
-#include "output/QuietLogs.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,7 +28,7 @@ private:
     std::uint32_t m_device = 0;
     bool m_subsystemStarted = false;
     Mixer* m_mixer = nullptr;
-    std::optional<QuietDeviceLogs> m_quietLogs;
+    std::optional<AlsaErrorSilencer> m_alsaErrorSilencer;
 };
 
 } // namespace pelgra::audio

@@ -37,7 +37,7 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
     for (std::int64_t left = frames; left > 0;) {
         const std::int64_t got = stream.read(chunk.data(), std::min(left, kReadFrames));
         if (got < 0) {
-            noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+            noteFailure(Failure::FileDamaged);
             return false;
         }
         if (got == 0) {
@@ -51,7 +51,7 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
                 chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
                 out.data() + written * channels, free);
             if (step.consumed == 0 && step.produced == 0) {
-                noteFailure(PELGRA_AUDIO_ERR_INTERNAL);
+                noteFailure(Failure::Internal);
                 return false;
             }
             used += step.consumed;
@@ -68,7 +68,7 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
         out.shrink_to_fit();
     }
     if (written == 0) { // too short to leave a frame at the mixing rate
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return false;
     }
     return true;
@@ -87,21 +87,21 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
     if (info.cutShort ||
         info.frames / kMaxFramesPerByte >
             static_cast<std::int64_t>(std::filesystem::file_size(request.path, error))) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     if (info.frames > kMaxSampleFloats / info.channels) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
+        noteFailure(Failure::FileTooLarge);
         return nullptr;
     }
     if (first < 0 || request.frameCount < 0 || first >= info.frames) {
-        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+        noteFailure(Failure::InvalidArgument);
         return nullptr;
     }
     const std::int64_t end =
         request.frameCount == 0 ? info.frames : std::min(info.frames, first + request.frameCount);
     if (first > 0 && !stream->seek(first)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     std::unique_ptr<StreamResampler> resampler =
@@ -112,7 +112,7 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
     const std::size_t outputFrames =
         resampler->outputFramesFor(static_cast<std::size_t>(end - first)) + kSlackFrames;
     if (static_cast<double>(outputFrames) * info.channels > static_cast<double>(kMaxSampleFloats)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
+        noteFailure(Failure::FileTooLarge);
         return nullptr;
     }
     auto sample = std::make_unique<Sample>();

@@ -98,11 +98,11 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
                                                  const char* soundFont) {
     silenceFluidSynth();
     if (!isWellFormedMidi(file)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     if (soundFont == nullptr || !isSoundFont2(soundFont)) {
-        noteFailure(PELGRA_AUDIO_ERR_NO_SOUNDFONT);
+        noteFailure(Failure::NoSoundFont);
         return nullptr;
     }
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
@@ -120,7 +120,7 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
         return nullptr;
     }
     if (fluid_synth_sfload(renderer->m_synth, soundFont, 1) == FLUID_FAILED) {
-        noteFailure(PELGRA_AUDIO_ERR_NO_SOUNDFONT);
+        noteFailure(Failure::NoSoundFont);
         return nullptr;
     }
     if (!renderer->startPlayer()) {
@@ -130,7 +130,7 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
     float trial[2 * kTrialFrames];
     fluid_synth_write_float(renderer->m_synth, kTrialFrames, trial, 0, 2, trial, 1, 2);
     if (fluid_player_get_status(renderer->m_player) == FLUID_PLAYER_DONE) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     return renderer;

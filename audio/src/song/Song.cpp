@@ -1,10 +1,9 @@
 #include "song/Song.h"
 
-#include "PelgraAudio.h"
-
 #include "failure/FailureReason.h"
 #include "mixer/GainRamp.h"
 #include "mixer/MixKernels.h"
+#include "mixer/MixRate.h"
 #include "song/FrameRing.h"
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
 #include "song/MidiRenderer.h"
@@ -47,7 +46,7 @@ std::unique_ptr<SongRenderer> openRenderer([[maybe_unused]] std::vector<std::uin
     std::unique_ptr<SongRenderer> module;
 #endif
     if (module == nullptr) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_FORMAT);
+        noteFailure(Failure::UnsupportedFormat);
     }
     return module;
 }
@@ -61,8 +60,8 @@ std::uint64_t prefillFor(int mixRate, const FrameRing& ring, int rampFrames) {
 } // namespace
 
 std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
-    if (mixRate < PELGRA_AUDIO_MIN_RATE || mixRate > PELGRA_AUDIO_MAX_RATE) {
-        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+    if (!isMixRate(mixRate)) {
+        noteFailure(Failure::InvalidArgument);
         return nullptr;
     }
     try {
@@ -82,7 +81,7 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         song->m_worker->waitUntil([&] { return song->startReady(); }, kWaitLimit);
         return song;
     } catch (...) {
-        noteFailure(PELGRA_AUDIO_ERR_MEMORY); // memory, or the worker thread, could not be had
+        noteFailure(Failure::OutOfMemory); // memory, or the worker thread, could not be had
         return nullptr;
     }
 }

@@ -11,28 +11,28 @@ namespace pelgra::audio {
 
 std::optional<std::vector<std::uint8_t>> readSongFile(const char* path) {
     if (path == nullptr) {
-        noteFailure(PELGRA_AUDIO_ERR_INVALID_PARAM);
+        noteFailure(Failure::InvalidArgument);
         return std::nullopt;
     }
     std::error_code error;
     if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+        noteFailure(Failure::FileNotFound);
         return std::nullopt;
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error || size == 0) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return std::nullopt;
     }
     if (size > kMaxSongFileBytes) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
+        noteFailure(Failure::FileTooLarge);
         return std::nullopt;
     }
     std::ifstream file(path, std::ios::binary);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     if (!file || file.gcount() != static_cast<std::streamsize>(size)) {
-        noteFailure(PELGRA_AUDIO_ERR_FILE_BAD);
+        noteFailure(Failure::FileDamaged);
         return std::nullopt;
     }
     return bytes;

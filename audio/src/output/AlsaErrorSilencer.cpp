@@ -1,4 +1,4 @@
-#include "output/QuietLogs.h"
+#include "output/AlsaErrorSilencer.h"
 
 #if defined(__linux__)
 #include <dlfcn.h>
@@ -31,7 +31,7 @@ void setAlsaHandler(void* alsa, AlsaErrorHandler handler) {
 
 } // namespace
 
-QuietDeviceLogs::QuietDeviceLogs() {
+AlsaErrorSilencer::AlsaErrorSilencer() {
     m_alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
     if (m_alsa != nullptr) {
         m_previousAlsaHandler = reinterpret_cast<void*>(currentAlsaHandler(m_alsa));
@@ -39,7 +39,7 @@ QuietDeviceLogs::QuietDeviceLogs() {
     }
 }
 
-QuietDeviceLogs::~QuietDeviceLogs() {
+AlsaErrorSilencer::~AlsaErrorSilencer() {
     if (m_alsa != nullptr) {
         if (currentAlsaHandler(m_alsa) == discardAlsaMessage) {
             setAlsaHandler(m_alsa, reinterpret_cast<AlsaErrorHandler>(m_previousAlsaHandler));
@@ -50,8 +50,8 @@ QuietDeviceLogs::~QuietDeviceLogs() {
 
 #else
 
-QuietDeviceLogs::QuietDeviceLogs() = default;
-QuietDeviceLogs::~QuietDeviceLogs() = default;
+AlsaErrorSilencer::AlsaErrorSilencer() = default;
+AlsaErrorSilencer::~AlsaErrorSilencer() = default;
 
 #endif
 
