@@ -13,9 +13,13 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# Every tree is configured with PELGRA_REQUIRE_DEPS: a dependency missing is an error
+# that names its package, never a build without what needs it.
+REQUIRE_DEPS = -DPELGRA_REQUIRE_DEPS=ON
+
 # configure DIR EXTRA-FLAGS: configure and build one tree.
 define configure
-	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(REQUIRE_DEPS) $(2) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(1) -j $(JOBS)
 endef
 
@@ -66,6 +70,7 @@ build-windows: deps
 	fi && \
 	cmake -S . -B build-mingw -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DPELGRA_BUILD_BENCH=OFF \
+	  $(REQUIRE_DEPS) \
 	  -DPELGRA_WINDOWS_DEPS=$$deps -DPELGRA_LINUX_PLAYER=$(CURDIR)/build/bin/pelgra-play \
 	  $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-mingw -j $(JOBS)
@@ -99,7 +104,7 @@ dist-windows-msvc: build-windows-msvc
 # a clang build of the library and its harnesses only.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DPELGRA_BUILD_FUZZ=ON -DPELGRA_BUILD_TESTS=OFF -DPELGRA_BUILD_BENCH=OFF \
+	  -DPELGRA_BUILD_FUZZ=ON -DPELGRA_BUILD_TESTS=OFF -DPELGRA_BUILD_BENCH=OFF $(REQUIRE_DEPS) \
 	  $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-fuzz -j $(JOBS) --target sample_fuzzer song_fuzzer fuzz_seeds
 	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)

@@ -46,17 +46,19 @@ add_subdirectory(engine)
 # The variant's folder: its DLLs with their debugging information, the import libraries
 # in Microsoft's format (the audio library's too), the headers and a CMake package. The
 # audio DLL and what it needs come from the MinGW build.
-install(TARGETS PelgraSoundEngine PelgraSDK RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
-install(FILES $<TARGET_PDB_FILE:PelgraSoundEngine> $<TARGET_PDB_FILE:PelgraSDK> DESTINATION bin)
-install(FILES ${audio_import_lib} DESTINATION lib)
-include(cmake/PelgraInstallHeaders.cmake)
-include(CMakePackageConfigHelpers)
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/PelgraSoundEngineConfigVersion.cmake
-  COMPATIBILITY SameMinorVersion)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/PelgraSoundEngineMsvcConfig.cmake
-  DESTINATION lib/cmake/PelgraSoundEngine RENAME PelgraSoundEngineConfig.cmake)
-install(FILES ${CMAKE_BINARY_DIR}/PelgraSoundEngineConfigVersion.cmake
-  DESTINATION lib/cmake/PelgraSoundEngine)
+if(PELGRA_INSTALL)
+  install(TARGETS PelgraSoundEngine PelgraSDK RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+  install(FILES $<TARGET_PDB_FILE:PelgraSoundEngine> $<TARGET_PDB_FILE:PelgraSDK> DESTINATION bin)
+  install(FILES ${audio_import_lib} DESTINATION lib)
+  include(cmake/PelgraInstallHeaders.cmake)
+  include(CMakePackageConfigHelpers)
+  write_basic_package_version_file(${CMAKE_BINARY_DIR}/PelgraSoundEngineConfigVersion.cmake
+    COMPATIBILITY SameMinorVersion)
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/PelgraSoundEngineMsvcConfig.cmake
+    DESTINATION lib/cmake/PelgraSoundEngine RENAME PelgraSoundEngineConfig.cmake)
+  install(FILES ${CMAKE_BINARY_DIR}/PelgraSoundEngineConfigVersion.cmake
+    DESTINATION lib/cmake/PelgraSoundEngine)
+endif()
 
 if(PELGRA_BUILD_TESTS)
   enable_testing()

@@ -18,14 +18,14 @@ TEST_F(LifecycleTest, SecondStartMakesNoCallWhateverItsArguments) {
 }
 
 TEST_F(LifecycleTest, FailedStartReportsFalseSetsNoVolumeAndMayBeRetried) {
-    recording::initResult = 0;
+    RecordingAudio_SetAnswers(0, 1);
     EXPECT_FALSE(InitializeSoundFXEngine(48000, 16));
     EXPECT_EQ(take(), Calls{"FSOUND_Init(48000, 16, 0)"});
 
     // Not started: shutting down makes no call, and the next start tries again.
     ShutdownSoundFXEngine();
     EXPECT_EQ(take(), Calls{});
-    recording::initResult = 1;
+    RecordingAudio_SetAnswers(1, 1);
     EXPECT_TRUE(InitializeSoundFXEngine(48000, 16));
     EXPECT_EQ(take(), (Calls{"FSOUND_Init(48000, 16, 0)", "FSOUND_SetSFXMasterVolume(128)"}));
 }
@@ -47,9 +47,9 @@ TEST_F(LifecycleTest, StartAfterShutdownStartsTheLibraryAgain) {
     InitializeSoundFXEngine(22050, 8);
     ShutdownSoundFXEngine();
     take();
-    recording::initResult = 0;
+    RecordingAudio_SetAnswers(0, 1);
     EXPECT_FALSE(InitializeSoundFXEngine(44100, 4));
-    recording::initResult = 1;
+    RecordingAudio_SetAnswers(1, 1);
     EXPECT_TRUE(InitializeSoundFXEngine(44100, 4));
     EXPECT_EQ(take(), (Calls{"FSOUND_Init(44100, 4, 0)", "FSOUND_Init(44100, 4, 0)",
                              "FSOUND_SetSFXMasterVolume(128)"}));

@@ -11,16 +11,16 @@ using SongTest = EngineCallTest;
 TEST_F(SongTest, LoadPassesTheNameAndLoadWhileLoadedMakesNoCall) {
     CSong song;
     EXPECT_TRUE(song.LoadFromFile(kTune));
-    recording::loadsSucceed = false;
+    RecordingAudio_SetAnswers(1, 0);
     EXPECT_TRUE(song.LoadFromFile(kOther));
     EXPECT_EQ(take(), Calls{"FMUSIC_LoadSong(tune.xm)"});
 }
 
 TEST_F(SongTest, RejectedFileLeavesTheObjectEmptyAndMayBeRetried) {
     CSong song;
-    recording::loadsSucceed = false;
+    RecordingAudio_SetAnswers(1, 0);
     EXPECT_FALSE(song.LoadFromFile(kTune));
-    recording::loadsSucceed = true;
+    RecordingAudio_SetAnswers(1, 1);
     EXPECT_TRUE(song.LoadFromFile(kTune));
     EXPECT_EQ(take(), (Calls{"FMUSIC_LoadSong(tune.xm)", "FMUSIC_LoadSong(tune.xm)"}));
 }

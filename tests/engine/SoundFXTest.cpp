@@ -21,16 +21,16 @@ TEST_F(SoundFXTest, LoadWhileLoadedReturnsTrueWithoutACall) {
     CSoundFX fx;
     ASSERT_TRUE(fx.LoadFromFile(kBoom, false));
     take();
-    recording::loadsSucceed = false;
+    RecordingAudio_SetAnswers(1, 0);
     EXPECT_TRUE(fx.LoadFromFile(kOther, true));
     EXPECT_EQ(take(), Calls{});
 }
 
 TEST_F(SoundFXTest, RejectedFileLeavesTheObjectEmptyAndMayBeRetried) {
     CSoundFX fx;
-    recording::loadsSucceed = false;
+    RecordingAudio_SetAnswers(1, 0);
     EXPECT_FALSE(fx.LoadFromFile(kBoom, false));
-    recording::loadsSucceed = true;
+    RecordingAudio_SetAnswers(1, 1);
     EXPECT_TRUE(fx.LoadFromFile(kBoom, false));
     EXPECT_EQ(take(), (Calls{"FSOUND_Sample_Load(-1, boom.wav, 0x130, 0, 0)",
                              "FSOUND_Sample_Load(-1, boom.wav, 0x130, 0, 0)"}));

@@ -1,8 +1,11 @@
-/* A stand-in of the audio library that records every call the engine makes, built as a
- * DLL of the audio library's name, so the engine DLL calls it across the DLL boundary as
- * it would the real one. Besides the audio library's calls it exports these. */
-#ifndef PELGRA_TESTS_MSVC_RECORDING_AUDIO_H
-#define PELGRA_TESTS_MSVC_RECORDING_AUDIO_H
+/* A stand-in of the audio library that records every call the engine makes, so that the
+ * engine's tests can pin its exact call sequences. Plain C, so that both ABIs' trees build
+ * it: linked into the Linux engine tests beside the engine's sources, and built as a DLL
+ * of the audio library's name for the Microsoft-ABI tests, which the engine DLL calls
+ * across the DLL boundary as it would the real one. Besides the audio library's calls it
+ * exports these. */
+#ifndef PELGRA_TESTS_RECORDING_AUDIO_H
+#define PELGRA_TESTS_RECORDING_AUDIO_H
 
 #include "PelgraAudio.h"
 

@@ -1,3 +1,4 @@
+/* The recording stand-in of the audio library: see RecordingAudio.h. */
 #include "RecordingAudio.h"
 
 #include <stdarg.h>
