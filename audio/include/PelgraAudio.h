@@ -1,26 +1,35 @@
 /* Pelgra audio library: the C interface.
  *
  * A software mixer with device output, sample decoding and music playback. Sound
- * effects are samples played on numbered voices; songs are music modules, each one
- * more source in the mixer, untouched by the sound-effect calls.
+ * effects are samples played on numbered voices. Songs are music: tracker modules,
+ * Standard MIDI files, and recordings streamed from their files (FMUSIC_LoadSong says
+ * which file is which); each song is one more source in the mixer, untouched by the
+ * sound-effect calls.
+ *
+ * Each call below has one block: what it does, then "Returns:", "Errors:" (the
+ * PELGRA_AUDIO_ERR_ codes its failures give), "Blocks:" and, where they need one, a
+ * word on threads.
  *
  * Errors: no call crashes on bad input. Calls that produce a handle return NULL on
  * failure; calls that return int return 0 (or -1 where a voice number is expected)
  * when they did nothing. A failure loses nothing and leaves the library as it was.
- * PelgraAudio_GetError() then says why, as one of the PELGRA_AUDIO_ERR_ codes below.
- * Handles are checked against the library's own table: NULL, freed, stale and
- * never-issued handles are refused. Every call made before FSOUND_Init or after
- * FSOUND_Close is refused the same way.
+ * PelgraAudio_GetError(), called next on the same thread, then says why. Besides the
+ * codes its "Errors:" line lists, any call that can fail except PelgraAudio_Render may
+ * give PELGRA_AUDIO_ERR_INTERNAL, a fault the library never expects. Handles are checked
+ * against the library's own table: NULL, freed, stale and never-issued handles are
+ * refused. Every call that needs the library running is refused before FSOUND_Init and
+ * after FSOUND_Close, with PELGRA_AUDIO_ERR_UNINITIALIZED.
  *
  * Threads: every call may be made from any application thread, also from several at
  * once. The audio thread never waits for an application thread, takes a lock one can
  * hold, allocates memory or touches a file, and each callback applies at most the
  * commands queued when it began, each at a cost independent of the number of voices.
- * Calls share one library lock, held for microseconds: no call holds it while it
- * reads or decodes a file or waits for the song worker. Each call below says in one
- * line ("Blocks:") what it may wait for beyond that lock; the only waits for the audio
- * thread are for the end of a mix in progress (one callback's work at most), when a
- * song leaves the mixer and when the library closes.
+ * Calls share one library lock, held for microseconds except where a "Blocks:" line
+ * says a call waits under it: no call holds it while it reads or decodes a file or
+ * waits for the song worker (the one thread that renders every song ahead of the mix).
+ * Each call says in its "Blocks:" line what it may wait for beyond that lock; the only
+ * waits for the audio thread are for the end of a mix in progress (one callback's work
+ * at most), when a song leaves the mixer and when the library closes.
  */
 #ifndef PELGRA_AUDIO_H
 #define PELGRA_AUDIO_H
@@ -65,176 +74,284 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_MAX_VOICES 1024
 #define PELGRA_AUDIO_MAX_VOLUME 255
 
+/* The library's other fixed figures, stated here once; the calls below refer to them.
+ *
+ * Command queue: 8192 commands. FSOUND_PlaySound, FSOUND_SetPaused and FSOUND_StopSound
+ * each queue one command for the audio thread, with FSOUND_ALL too, and each mix applies
+ * all those queued when it began. So 8192 such calls succeed between two mixes and the
+ * next one fails with PELGRA_AUDIO_ERR_BUSY. A real-time output mixes every bufferFrames
+ * frames (PelgraAudioStats); the manual output at each PelgraAudio_Render.
+ *
+ * Loaded at once: 65535 samples, and 65535 songs besides.
+ *
+ * Songs heard at once: 64, the mixer's song slots. A song takes a slot at
+ * FMUSIC_PlaySong and holds it while it plays or is paused, and after a stop until its
+ * fade-out has been mixed and another song's start needs the slot.
+ *
+ * Sample size: 2^27 floats (512 MiB) decoded, both at the file's own rate and at the
+ * mixing rate (there counting 64 frames of room for the resampler): 2^26 stereo or 2^27
+ * mono frames, about 23 minutes of stereo at 48 kHz.
+ *
+ * Song file size: 64 MiB (67108864 bytes) for module and MIDI files, which are read
+ * whole. Streamed recordings have no cap: they are read a little at a time.
+ *
+ * Waits for the song worker: 2 s at most, by FMUSIC_LoadSong for a song's first render
+ * and by PelgraAudio_Render for each song in each mixing block.
+ *
+ * Mixing block: 256 frames. A volume change glides over one block.
+ *
+ * Fades: 4 ms (192 frames at 48 kHz): pauses, resumes and stops of voices and songs, a
+ * song's start, and the sound a new start takes over.
+ */
+
 /* Why a call failed: what PelgraAudio_GetError() returns. Each call that fails notes the
- * reason for the calling thread; the calls that may give a code are named with it. */
+ * reason for the calling thread; each call's own block lists the codes it may give. */
 #define PELGRA_AUDIO_ERR_NONE 0 /* no call of this thread has failed yet */
-/* The library does not run: a call before FSOUND_Init or after FSOUND_Close. */
+/* The library does not run: FSOUND_Init has not succeeded, or FSOUND_Close came first
+ * (also while a load was reading its file). For PelgraAudio_Render: it runs with
+ * another output than "manual". */
 #define PELGRA_AUDIO_ERR_UNINITIALIZED 1
-/* FSOUND_Init or PelgraAudio_SetOutput while the library runs. */
+/* The library runs, and the call needs it stopped. */
 #define PELGRA_AUDIO_ERR_INITIALIZED 2
-/* An argument out of its range: a rate, a voice count or number, a slot other than
- * FSOUND_FREE, an offset or length outside the file, a NULL name or pointer. */
+/* An argument out of its range (a rate, a voice count or number, a slot, an offset or
+ * length, a frame count), or NULL where a name or pointer is needed. */
 #define PELGRA_AUDIO_ERR_INVALID_PARAM 3
-/* A sample or song handle that is NULL, freed, stale, forged or of the other kind. */
+/* Not a live handle of the kind the call takes: NULL, freed, from an earlier run,
+ * never issued, or a sample's where a song's is wanted (or the other way round). */
 #define PELGRA_AUDIO_ERR_INVALID_HANDLE 4
-/* Sample_Load, LoadSong: no file of that name, or it is not a regular file (a folder). */
+/* No file of that name, or the name is empty or not a regular file (a folder, say). */
 #define PELGRA_AUDIO_ERR_FILE_NOTFOUND 5
-/* Sample_Load, LoadSong: the file is empty, cut short or damaged, or its header claims
- * an impossible rate. */
+/* The file is empty, cut short, damaged or unreadable, or its header claims what no
+ * file holds (an impossible rate, more frames than its bytes can carry). */
 #define PELGRA_AUDIO_ERR_FILE_BAD 6
-/* Sample_Load, LoadSong: the file is of no format the library reads as a sample (or as
- * a song); also every load of a kind this build of the library left out. */
+/* The file is of no format the library reads for that call, or of one this build of
+ * the library left out. */
 #define PELGRA_AUDIO_ERR_FILE_FORMAT 7
-/* Sample_Load, LoadSong: the file would decode to more than 2^27 floats (a sample) or
- * is larger than 64 MiB (a song). */
+/* The file is larger than the call takes: the sample size or the song file size above. */
 #define PELGRA_AUDIO_ERR_FILE_TOO_LARGE 8
-/* Sample_Load: the file has more than two channels; samples are mono or stereo. */
+/* The file has more than two channels: the library plays mono and stereo only. */
 #define PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS 9
-/* LoadSong: a MIDI file, and no SoundFont 2 file at $PELGRA_SOUNDFONT (or, unset, the
- * General MIDI one installed) to play it with. */
+/* A MIDI file, and no SoundFont 2 file to play it with: none could be loaded from
+ * $PELGRA_SOUNDFONT or, with that unset, from /usr/share/sounds/sf2/TimGM6mb.sf2. */
 #define PELGRA_AUDIO_ERR_NO_SOUNDFONT 10
-/* FSOUND_Init: the output could not be opened (no sound device, say). */
+/* The output could not be started: no sound device, or its thread could not be had. */
 #define PELGRA_AUDIO_ERR_OUTPUT 11
-/* FSOUND_Init, PelgraAudio_SetOutput: the output name (given, or in PELGRA_AUDIO_OUTPUT)
- * is none of "sdl", "null" and "manual", or this build lacks it. */
+/* The chosen output is none this build has: a name other than "sdl", "null" and
+ * "manual", or "sdl" in a build without SDL2. */
 #define PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT 12
-/* PlaySound, SetPaused, StopSound: the command queue to the audio thread is full (over
- * 4000 calls between two mixes). PelgraAudio_Render: another thread's render is in
- * progress. */
+/* The call would have to wait for the audio side, and does not: the command queue is
+ * full, or another thread's PelgraAudio_Render is in progress. Try again after a mix. */
 #define PELGRA_AUDIO_ERR_BUSY 13
-/* Sample_Load, LoadSong: 65535 samples, or 65535 songs, loaded already. PlaySong: 64
- * songs playing (or fading out after a stop) already. */
+/* One of the counts above is reached: samples or songs loaded, or songs heard at once. */
 #define PELGRA_AUDIO_ERR_LIMIT 14
-/* Memory, or a thread, could not be had. */
+/* Memory, or the song worker's thread, could not be had. */
 #define PELGRA_AUDIO_ERR_MEMORY 15
-/* Anything else the library did not expect. */
+/* A fault the library never expects: a bug to report. */
 #define PELGRA_AUDIO_ERR_INTERNAL 16
 
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
-/* Opens the output at mixRate Hz (8000..192000), stereo, with maxSoftwareChannels
- * sound-effect voices (1..1024). flags: 0. Returns 1 when the library runs
- * afterwards, 0 on failure (bad arguments, the output could not be opened, or the
- * library already runs).
+/* Starts the library: opens the output chosen by PelgraAudio_SetOutput or
+ * $PELGRA_AUDIO_OUTPUT ("sdl" when neither names one) at mixRate Hz
+ * (PELGRA_AUDIO_MIN_RATE..PELGRA_AUDIO_MAX_RATE), stereo, with maxSoftwareChannels
+ * sound-effect voices (1..PELGRA_AUDIO_MAX_VOICES). flags: unused; pass 0. Both volumes
+ * start at PELGRA_AUDIO_MAX_VOLUME, and the limiter on.
+ * Returns: 1 when the library runs afterwards; 0 when it did not start (nothing is left
+ * open) or ran already (it runs on unchanged).
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (mixRate or maxSoftwareChannels out of range;
+ * checked first), PELGRA_AUDIO_ERR_INITIALIZED, PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT,
+ * PELGRA_AUDIO_ERR_OUTPUT, PELGRA_AUDIO_ERR_MEMORY.
  * Blocks: on opening the device (SDL2) and starting the output's thread, under the lock. */
 PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int flags);
 
-/* Stops every voice and song, frees every sample and song still loaded and closes
- * the output. Harmless when the library does not run.
- * Blocks: until a callback in progress ends, the device closes and the song worker
- * has let go of each song, under the lock. */
+/* Stops the library: stops every voice and song, frees every sample and song still
+ * loaded (their handles go stale) and closes the output. A load reading its file on
+ * another thread meanwhile fails. Harmless when the library does not run.
+ * Returns: nothing.
+ * Errors: none; it leaves PelgraAudio_GetError() as it was.
+ * Blocks: until a mix in progress ends (a callback, or a PelgraAudio_Render on another
+ * thread), the output has closed and the song worker has let go of each song, under
+ * the lock. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
-/* Master volume of the sound-effect voices: 0..255, clamped. Songs are untouched
- * (PelgraAudio_SetMusicVolume sets theirs). A change glides over one block of 256
- * frames. Returns 1 when set, 0 when the library does not run.
+/* Sets the master volume of the sound-effect voices: 0..PELGRA_AUDIO_MAX_VOLUME,
+ * clamped. Songs are untouched (PelgraAudio_SetMusicVolume sets theirs). A change glides
+ * over one mixing block while effects sound.
+ * Returns: 1 when set; 0 when the library does not run.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED.
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_SetSFXMasterVolume(int volume);
 
-/* An extension, its pair for music: the volume of every song, 0..255, clamped; sound
- * effects are untouched. Songs start at 255 with each FSOUND_Init. A change glides over
- * one block of 256 frames, as the effects' volume does. Returns 1 when set, 0 when the
- * library does not run.
+/* An extension, the pair of FSOUND_SetSFXMasterVolume for music: sets the volume of every
+ * song, 0..PELGRA_AUDIO_MAX_VOLUME, clamped; sound effects are untouched. A change glides
+ * over one mixing block while songs sound.
+ * Returns: 1 when set; 0 when the library does not run.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetMusicVolume(int volume);
 
-/* The reason of the calling thread's latest failed call: an PELGRA_AUDIO_ERR_ code. A call
- * that succeeds leaves it as it was, and so does reading it; PELGRA_AUDIO_ERR_NONE until a
- * call of this thread fails. Works before FSOUND_Init and after FSOUND_Close.
- * Blocks: never; takes no lock. */
+/* Says why the calling thread's latest failed call failed. A call that succeeds leaves
+ * the answer as it was, and so does reading it. Works at any time, also before
+ * FSOUND_Init and after FSOUND_Close.
+ * Returns: a PELGRA_AUDIO_ERR_ code; PELGRA_AUDIO_ERR_NONE until a call of this thread
+ * fails.
+ * Errors: none.
+ * Blocks: never; takes no lock.
+ * Threads: each thread has its own: ask on the thread that made the failed call. */
 PELGRA_AUDIO_API int PelgraAudio_GetError(void);
 
 /* ---- Sound effects ------------------------------------------------------------ */
 
-/* Decodes the file name and resamples it to the mixing rate. index: FSOUND_FREE (any
- * other value is refused). mode: FSOUND_NORMAL, plus FSOUND_LOOP_NORMAL to loop.
- * offset and length: 0 for the whole file; otherwise the first frame and the number
- * of frames of the file to keep (length 0: to the end). Returns NULL when the file
- * cannot be read or decoded.
- * Blocks: on reading and decoding the file, outside the lock (opening files goes one
- * thread at a time). */
+/* Loads a sound effect: decodes the whole file name (WAV, AIFF, FLAC, Ogg Vorbis, Opus,
+ * MP3 or another format libsndfile reads; mono or stereo) and resamples it to the mixing
+ * rate. index: FSOUND_FREE (any other value is refused). mode: FSOUND_NORMAL, plus
+ * FSOUND_LOOP_NORMAL to loop; the other bits are ignored. offset and length, in frames
+ * at the file's own rate: the first frame kept (0: from the start) and how many are
+ * kept (0, or more than there are: to the end).
+ * Returns: the sample's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (index not
+ * FSOUND_FREE, name NULL, offset negative or past the last frame, length negative),
+ * PELGRA_AUDIO_ERR_FILE_NOTFOUND, PELGRA_AUDIO_ERR_FILE_BAD,
+ * PELGRA_AUDIO_ERR_FILE_FORMAT (also for a module or MIDI file),
+ * PELGRA_AUDIO_ERR_FILE_TOO_LARGE (over the sample size),
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_LIMIT (samples loaded),
+ * PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: on reading and decoding the file, outside the lock; opening a file through
+ * libsndfile goes one thread at a time. */
 PELGRA_AUDIO_API FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode,
                                                    int offset, int length);
 
-/* Frees the sample; voices playing it fade out first, and its memory goes once the
- * audio thread has let go of it (at this or a later call). Returns 1 when freed, 0 for
- * NULL, freed or unknown handles.
+/* Frees the sample; its handle goes stale at once. Voices playing it fade out, and its
+ * memory goes once the audio thread has let go of it: at this call, at a later
+ * FSOUND_Sample_Load or FSOUND_Sample_Free, or at FSOUND_Close.
+ * Returns: 1 when freed; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_MEMORY.
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 
-/* Starts the sample. channel: FSOUND_FREE for a silent voice (a voice fading out after
- * a stop is taken only when none is silent, then the one that started longest ago)
- * or a voice number. A voice still heard fades out beneath the new start. Returns the
- * voice number, or -1 when nothing started (also when the command queue is full).
+/* Starts the sample from its beginning on a voice, heard from the next mix. channel: a
+ * voice number (0 up to maxSoftwareChannels - 1), or FSOUND_FREE for a silent voice;
+ * when none is silent, the one that started longest ago among those fading out after a
+ * stop; when every voice plays, the one that started longest ago. A voice still heard
+ * fades out beneath the new start.
+ * Returns: the voice number; -1 when nothing started.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_INVALID_PARAM (channel neither FSOUND_FREE nor a voice number),
+ * PELGRA_AUDIO_ERR_BUSY (the command queue is full).
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 
 /* Pauses (paused 1) or resumes (paused 0) one voice or, with FSOUND_ALL, every
- * sound-effect voice, with a fade. Returns 1 when done, 0 otherwise (also when the
- * command queue is full).
+ * sound-effect voice started before the call, with a fade.
+ * Returns: 1 when done; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (channel neither
+ * FSOUND_ALL nor a voice number), PELGRA_AUDIO_ERR_BUSY (the command queue is full).
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_SetPaused(int channel, int paused);
 
-/* Stops one voice or, with FSOUND_ALL, every sound-effect voice, with a fade. Returns
- * 1 when done, 0 otherwise (also when the command queue is full).
+/* Stops one voice or, with FSOUND_ALL, every sound-effect voice started before the call,
+ * with a fade.
+ * Returns: 1 when done; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (channel neither
+ * FSOUND_ALL nor a voice number), PELGRA_AUDIO_ERR_BUSY (the command queue is full).
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_StopSound(int channel);
 
 /* ---- Songs -------------------------------------------------------------------- */
 
-/* Opens a music module or MIDI file as a song and renders its beginning ahead, so
- * that FMUSIC_PlaySong starts it at once. As many as the handle table holds (65535)
- * may be loaded. Returns NULL when it is not a song the library can play.
- * Blocks: on reading and parsing the file and on the first render (bounded at 2 s),
- * outside the lock. */
+/* Loads a song, stopped, and renders its beginning ahead. A file that starts as a
+ * recording does ("OggS", "fLaC", a RIFF or RF64 WAVE, an AIFF or AIFC FORM, an ID3 tag
+ * or an MPEG layer III frame) is streamed, whatever its length: read and decoded a
+ * little at a time while it plays. Ogg Vorbis, Opus, FLAC, WAV, AIFF and MP3 files,
+ * mono or stereo, stream so. Any other file is read whole, up to the song file size,
+ * and played as a Standard MIDI file (through a SoundFont, see
+ * PELGRA_AUDIO_ERR_NO_SOUNDFONT) or as a tracker module (anything libopenmpt plays).
+ * Returns: the song's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (name NULL),
+ * PELGRA_AUDIO_ERR_FILE_NOTFOUND, PELGRA_AUDIO_ERR_FILE_BAD,
+ * PELGRA_AUDIO_ERR_FILE_FORMAT, PELGRA_AUDIO_ERR_FILE_TOO_LARGE (a module or MIDI file
+ * over the song file size), PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS (a recording),
+ * PELGRA_AUDIO_ERR_NO_SOUNDFONT, PELGRA_AUDIO_ERR_LIMIT (songs loaded),
+ * PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: on reading and parsing the file (opening a recording through libsndfile goes
+ * one thread at a time) and on the first render, for which it waits no longer than
+ * said above and then goes on; all outside the lock. */
 PELGRA_AUDIO_API FMUSIC_MODULE* FMUSIC_LoadSong(const char* name);
 
-/* Frees the song, stopping it first. Returns 1 when freed, 0 otherwise.
+/* Frees the song; its handle goes stale. A song still heard stops at once, without a
+ * fade-out.
+ * Returns: 1 when freed; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
  * Blocks: until a mix in progress ends (under the lock) and the song worker has let
  * go of the song (outside it). */
 PELGRA_AUDIO_API int FMUSIC_FreeSong(FMUSIC_MODULE* song);
 
-/* Starts the song from its beginning, with a fade-in; songs loop. At least 64 songs
- * play at once; a start beyond the mixer's slots reuses the slot of a song whose stop
- * has faded out. Returns 1 when started, 0 when no slot is free.
- * Blocks: only to take a faded-out song out of the mixer, until a mix in progress ends. */
+/* Starts the song from its beginning, with a fade-in, and unpauses it; songs loop (a
+ * module from the restart point it names, a MIDI file from its start, a recording
+ * between its LOOPSTART and LOOPEND or LOOPLENGTH tags when its Vorbis or Opus comments
+ * have them, otherwise whole). A stopped song starts at the next mix, from the
+ * beginning its load or its stop rendered ahead. On a song that plays, the call starts
+ * it over: the old sound fades out and the new start is heard once the song worker has
+ * rendered it. A start needs one of the song slots above; a song that holds one keeps
+ * it.
+ * Returns: 1 when started; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_LIMIT (every slot is held).
+ * Blocks: never for the song worker; only when every slot is held, to take songs whose
+ * fade-out has been mixed out of the mixer, until a mix in progress ends. */
 PELGRA_AUDIO_API int FMUSIC_PlaySong(FMUSIC_MODULE* song);
 
-/* Stops the song with a fade-out and rewinds it. Returns 1 when done.
+/* Stops the song with a fade-out and rewinds it; the song worker then renders its
+ * beginning ahead again. Harmless on a stopped song.
+ * Returns: 1 when done; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
  * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_StopSong(FMUSIC_MODULE* song);
 
-/* Pauses (paused 1) or resumes (paused 0) the song where it is. Returns 1 when done.
+/* Pauses (paused 1) or resumes (paused 0) the song where it is, with a fade.
+ * Returns: 1 when done; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
  * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused);
 
-/* Stops every song. Returns 1 when done.
+/* Stops every loaded song, as FMUSIC_StopSong does.
+ * Returns: 1 when done; 0 when the library does not run.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED.
  * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
 
 /* ---- Extensions ----------------------------------------------------------------- */
 
-/* A short English text for an PELGRA_AUDIO_ERR_ code, such as "file not found"; for a value
- * that is no code, "unknown error code". Never NULL; the text is the library's own and
- * lives as long as the process.
+/* A short English text for a PELGRA_AUDIO_ERR_ code, such as "file not found"; for a
+ * value that is no code, "unknown error code". Works at any time.
+ * Returns: the text, never NULL; it is the library's own and lives as long as the
+ * process.
+ * Errors: none.
  * Blocks: never; takes no lock. */
 PELGRA_AUDIO_API const char* PelgraAudio_GetErrorString(int code);
 
-/* Chooses the output for the next FSOUND_Init, overriding PELGRA_AUDIO_OUTPUT:
+/* Chooses the output for the next FSOUND_Init, overriding $PELGRA_AUDIO_OUTPUT:
  * "sdl" (the default: the SDL2 audio device), "null" (mixed in real time by a thread
  * of the library and discarded) or "manual" (mixed only by PelgraAudio_Render).
- * NULL returns to the environment's choice. Returns 1 when accepted, 0 for an
- * unknown name or while the library runs.
+ * NULL returns to the environment's choice. A name this build lacks is accepted here
+ * and refused by FSOUND_Init.
+ * Returns: 1 when accepted; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_INITIALIZED (checked first),
+ * PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT (none of the three names), PELGRA_AUDIO_ERR_MEMORY.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
 /* With the manual output: mixes frames stereo frames into interleavedStereo
- * (2 * frames floats). Returns the frames written; 0 when the library does not run
- * with the manual output (PELGRA_AUDIO_ERR_UNINITIALIZED), for a NULL buffer or a negative
- * count (PELGRA_AUDIO_ERR_INVALID_PARAM), or while another thread's render is in progress
- * (PELGRA_AUDIO_ERR_BUSY).
- * Blocks: until songs have rendered the frames asked for (bounded), so that the mix is
- * the one a real-time output would make; takes no lock. */
+ * (2 * frames floats), as a real-time output would mix them. frames 0 does nothing and
+ * is no failure.
+ * Returns: the frames written; 0 on failure.
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (interleavedStereo NULL or frames negative;
+ * checked first), PELGRA_AUDIO_ERR_UNINITIALIZED (the library does not run, or runs
+ * with another output), PELGRA_AUDIO_ERR_BUSY (another thread's render is in progress).
+ * Blocks: until songs have rendered the frames asked for, each wait no longer than said
+ * above; takes no lock.
+ * Threads: one render at a time; FSOUND_Close on another thread waits for it. */
 PELGRA_AUDIO_API int PelgraAudio_Render(float* interleavedStereo, int frames);
 
 typedef struct PelgraAudioStats {
@@ -255,30 +372,38 @@ typedef struct PelgraAudioStats {
                               in dB: 0 when it let everything through, 6 when it halved */
 } PelgraAudioStats;
 
-/* Fills *stats with the figures since the start or the last reset. Returns 1, or 0
- * for a NULL pointer. Works before the start too (all zero).
+/* Fills *stats with the figures since the start or the last reset; all zero while the
+ * library does not run.
+ * Returns: 1; 0 for a NULL pointer.
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_GetStats(PelgraAudioStats* stats);
 
-/* Restarts the counting of frames, callbacks and the longest times.
+/* Restarts the counting of frames, callbacks and the longest times. Does nothing while
+ * the library does not run.
+ * Returns: nothing.
+ * Errors: none.
  * Blocks: never. */
 PELGRA_AUDIO_API void PelgraAudio_ResetStats(void);
 
 /* Measures the audio thread's CPU time in each callback (on: 1) for
- * longestCallbackCpuMicros, now and in later runs. Off by default: reading a thread's
- * CPU clock is a system call, dearer than a callback with nothing to mix. Returns 1.
+ * longestCallbackCpuMicros, now and in later runs; may be called at any time. Off by
+ * default: reading a thread's CPU clock is a system call, dearer than a callback with
+ * nothing to mix.
+ * Returns: 1.
+ * Errors: none.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetCpuTiming(int on);
 
 /* The limiter at the end of the mix, on at every start: it holds peaks to -0.05 dBFS
  * with 2 ms of look-ahead, so the output is 2 ms late (rounded up to a multiple of 16
  * frames, at least 32; 96 frames at 48 kHz) and loud sums come out lowered, not
- * flattened. Below that level
- * it changes nothing. enabled 0 switches it off, for an application that masters its
- * own mix (sums are then clipped to -1..1); 1 switches it back on. Takes effect at the
- * next callback: the switch drops the frames in the look-ahead, or inserts that much
- * silence, so make it before sounds play. Returns 1 when done, 0 when the library
- * does not run.
+ * flattened. Below that level it changes nothing. enabled 0 switches it off, for an
+ * application that masters its own mix (sums are then clipped to -1..1); 1 switches it
+ * back on. Takes effect at the next callback: the switch drops the frames in the
+ * look-ahead, or inserts that much silence, so make it before sounds play.
+ * Returns: 1 when done; 0 when the library does not run.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetLimiter(int enabled);
 

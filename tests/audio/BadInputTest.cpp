@@ -146,6 +146,22 @@ TEST_F(BadInputTest, HugeFilesAreRefusedWithoutBeingRead) {
     EXPECT_EQ(stats().songsAlive, 0);
 }
 
+TEST_F(BadInputTest, ASampleOneFrameOverTheSampleSizeIsRefusedUnread) {
+    // PelgraAudio.h: at most 2^27 floats, 2^26 stereo frames. A sparse 16-bit stereo WAV
+    // at the mixing rate, one frame longer, with a canonical 44-byte header.
+    constexpr std::uint32_t kDataBytes = ((std::uint32_t{1} << 26) + 1) * 4;
+    Sine sine;
+    sine.channels = 2;
+    sine.frames = 100;
+    std::vector<unsigned char> wav = wavBytes(sine);
+    putLittleEndian32(wav, 4, 36 + kDataBytes);
+    putLittleEndian32(wav, 40, kDataBytes);
+    const std::string file = m_folder.writeBytes("long.wav", wav);
+    std::filesystem::resize_file(file, 44 + kDataBytes);
+    EXPECT_EQ(load(file), nullptr);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
+}
+
 TEST_F(BadInputTest, NonFiniteAndAbsurdValuesInAFloatFileAreTamed) {
     constexpr float kInfinity = std::numeric_limits<float>::infinity();
     const std::vector<float> values = {

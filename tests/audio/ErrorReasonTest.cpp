@@ -45,7 +45,8 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
               PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS);
     const std::string good = m_folder.path("a.wav");
     EXPECT_EQ(FSOUND_Sample_Load(0, good.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "a slot other than FSOUND_FREE";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM)
+        << "a slot other than FSOUND_FREE";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, good.c_str(), FSOUND_NORMAL, 48000, 0), nullptr);
     EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "an offset past the end";
 
@@ -68,9 +69,29 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
     ASSERT_EQ(testenv::set("PELGRA_SOUNDFONT", m_folder.path("missing.sf2").c_str()), 0);
     EXPECT_EQ(songLoadError(tune), fontlessMidiError);
     ASSERT_EQ(testenv::unset("PELGRA_SOUNDFONT"), 0);
+    // One byte over the song file size PelgraAudio.h states, 64 MiB; sparse.
     const std::string huge = writeBytes("huge.mod", std::vector<std::uint8_t>(1084));
-    std::filesystem::resize_file(huge, std::uintmax_t{65} << 20); // sparse
+    std::filesystem::resize_file(huge, (std::uintmax_t{64} << 20) + 1);
     EXPECT_EQ(songLoadError(huge), PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
+}
+
+TEST_F(ErrorReasonTest, TheCommandQueueHoldsWhatTheHeaderSaysBetweenTwoMixes) {
+    // 8192 commands, as PelgraAudio.h states: plays, pauses and stops alike, also those
+    // for every voice. Nothing mixes here until the render.
+    constexpr int kQueue = 8192;
+    FSOUND_SAMPLE* sample = loadSine(Sine{});
+    for (int call = 0; call < kQueue; ++call) {
+        const bool queued = call % 3 == 0   ? FSOUND_PlaySound(FSOUND_FREE, sample) >= 0
+                            : call % 3 == 1 ? FSOUND_SetPaused(FSOUND_ALL, 0) == 1
+                                            : FSOUND_StopSound(call % 32) == 1;
+        ASSERT_TRUE(queued) << "call " << call;
+    }
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_BUSY);
+    EXPECT_EQ(FSOUND_StopSound(FSOUND_ALL), 0);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_BUSY);
+    render(256);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0) << "a mix empties the queue";
 }
 
 TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
@@ -80,7 +101,8 @@ TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
     ASSERT_NE(sample, nullptr);
     ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
     EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND) << "reading it does not clear it";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND)
+        << "reading it does not clear it";
 
     int otherAtFirst = -1;
     int otherAfter = -1;
@@ -128,7 +150,8 @@ TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
     ASSERT_EQ(PelgraAudio_SetOutput(nullptr), 1);
     ASSERT_EQ(testenv::set("PELGRA_AUDIO_OUTPUT", "nul"), 0);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT) << "a misspelt output is no device fault";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT)
+        << "a misspelt output is no device fault";
     ASSERT_EQ(testenv::unset("PELGRA_AUDIO_OUTPUT"), 0);
 }
 
@@ -139,9 +162,11 @@ TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_TRUE(texts.insert(text).second) << code << ": " << text;
     }
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)), "file not found");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)),
+              "file not found");
     EXPECT_EQ(std::string(PelgraAudio_GetErrorString(-1)), "unknown error code");
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_INTERNAL + 1)), "unknown error code");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_INTERNAL + 1)),
+              "unknown error code");
 }
 
 } // namespace

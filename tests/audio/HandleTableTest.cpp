@@ -101,8 +101,10 @@ TEST(HandleTableTest, RemovingNeedsNoMemory) {
 }
 
 TEST(HandleTableTest, RefusesInsertsWhenFull) {
+    // 65535: what PelgraAudio.h states may be loaded at once, of samples and of songs.
+    constexpr std::size_t kLoadedAtOnce = 65535;
     SampleTable table;
-    for (std::size_t count = 0; count < SampleTable::kCapacity; ++count) {
+    for (std::size_t count = 0; count < kLoadedAtOnce; ++count) {
         ASSERT_NE(table.insert(std::make_unique<int>(0)), 0u);
     }
     EXPECT_EQ(table.insert(std::make_unique<int>(0)), 0u);
