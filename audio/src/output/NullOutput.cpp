@@ -1,6 +1,7 @@
 #include "output/NullOutput.h"
 
 #include "mixer/Mixer.h"
+#include "platform/ThreadName.h"
 
 #include <chrono>
 #include <system_error>
@@ -30,6 +31,7 @@ void NullOutput::stop() noexcept {
 }
 
 void NullOutput::run(Mixer& mixer) {
+    nameThisThread("pelgra-mix");
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(m_bufferFrames) / m_mixRate));

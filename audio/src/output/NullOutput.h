@@ -1,5 +1,5 @@
-// Mixes in real time on a thread of the library and discards the frames: for machines
-// without a sound device, and for measuring.
+// Mixes in real time on a thread of the library, named "pelgra-mix", and discards the
+// frames: for machines without a sound device, and for measuring.
 #ifndef PELGRA_AUDIO_NULL_OUTPUT_H
 #define PELGRA_AUDIO_NULL_OUTPUT_H
 

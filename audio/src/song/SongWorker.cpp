@@ -1,5 +1,7 @@
 #include "song/SongWorker.h"
 
+#include "platform/ThreadName.h"
+
 #include <algorithm>
 
 namespace pelgra::audio {
@@ -57,6 +59,7 @@ void SongWorker::wake() noexcept {
 }
 
 void SongWorker::run() noexcept {
+    nameThisThread("pelgra-songs");
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_quitting) {
         bool rendered = false;

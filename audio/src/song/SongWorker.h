@@ -1,7 +1,7 @@
-// The one thread that renders every live song ahead of the audio thread. Songs
-// register as tasks; the worker walks them in turn, each time letting each render a
-// slice, and sleeps briefly when none had anything to do. Application threads add,
-// remove and wake it and wait for its progress under its mutex, which the audio
+// The one thread ("pelgra-songs") that renders every live song ahead of the audio
+// thread. Songs register as tasks; the worker walks them in turn, each time letting each
+// render a slice, and sleeps briefly when none had anything to do. Application threads
+// add, remove and wake it and wait for its progress under its mutex, which the audio
 // thread never touches.
 #ifndef PELGRA_AUDIO_SONG_WORKER_H
 #define PELGRA_AUDIO_SONG_WORKER_H
