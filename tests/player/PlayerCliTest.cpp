@@ -233,6 +233,18 @@ TEST_F(PlayerCli, LongRecordingsPlayAsStreamedSongs) {
     EXPECT_GT(wav("out.wav").peak(0), 0.01);
 }
 
+TEST_F(PlayerCli, InfoShowsTheLoopAnOggFileIsTaggedWith) {
+    const std::string encode = "cd '" + folder().string() +
+                               "' && sox -V1 tone.wav --add-comment loopstart=4410 "
+                               "--add-comment LOOPLENGTH=8820 tone.ogg";
+    ASSERT_EQ(std::system(encode.c_str()), 0);
+    const PlayerRun info = run("--info tone.ogg");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(contains(info.out, "  length:   0.500 s\n"
+                                   "  loop:     0.100 s to 0.300 s (frames 4410 to 13230)\n"))
+        << info.out;
+}
+
 TEST_F(PlayerCli, InfoDescribesSongs) {
     const PlayerRun player = run("--info song.mod song.mid");
     ASSERT_EQ(player.status, 0) << player.err;

@@ -1,6 +1,7 @@
 // The player over the engine's manual output: what still sounds when a programme ends.
 #include "Player.h"
 #include "Controls.h"
+#include "EngineSession.h"
 #include "FileProgramme.h"
 #include "Output.h"
 #include "SoundFileWriter.h"

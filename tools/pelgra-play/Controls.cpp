@@ -2,18 +2,18 @@
 
 namespace pelgra::play {
 
-Command commandForKey(char key) {
+ControlRequest requestForKey(char key) {
     switch (key) {
     case ' ':
-        return Command::TogglePause;
+        return ControlRequest::TogglePause;
     case 'n':
     case 'N':
-        return Command::Next;
+        return ControlRequest::Next;
     case 'q':
     case 'Q':
-        return Command::Stop;
+        return ControlRequest::Stop;
     default:
-        return Command::None;
+        return ControlRequest::None;
     }
 }
 

@@ -7,7 +7,7 @@
 
 namespace pelgra::play {
 
-enum class Command {
+enum class ControlRequest {
     None,
     TogglePause, // space
     Next,        // n: on to the next file
@@ -27,15 +27,15 @@ public:
     Controls& operator=(const Controls&) = delete;
 
     // The next request; None when there is none.
-    Command poll();
+    ControlRequest poll();
 
 private:
     struct Saved; // the terminal's settings and stop handlers from before
     std::unique_ptr<Saved> m_saved;
 };
 
-// The command a key stands for.
-Command commandForKey(char key);
+// The request a key stands for.
+ControlRequest requestForKey(char key);
 
 // The signal (SIGINT, SIGTERM) that asked the last Controls for a stop; 0 when none did.
 int stopSignal();

@@ -56,22 +56,22 @@ Controls::~Controls() {
     sigaction(SIGTERM, &m_saved->terminate, nullptr);
 }
 
-Command Controls::poll() {
+ControlRequest Controls::poll() {
     if (g_stopSignal != 0) {
-        return Command::Stop;
+        return ControlRequest::Stop;
     }
     if (!m_saved->terminal) {
-        return Command::None;
+        return ControlRequest::None;
     }
     pollfd input{STDIN_FILENO, POLLIN, 0};
     char key = 0;
     while (::poll(&input, 1, 0) > 0 && read(STDIN_FILENO, &key, 1) == 1) {
-        const Command command = commandForKey(key);
-        if (command != Command::None) {
-            return command;
+        const ControlRequest request = requestForKey(key);
+        if (request != ControlRequest::None) {
+            return request;
         }
     }
-    return Command::None;
+    return ControlRequest::None;
 }
 
 int stopSignal() {

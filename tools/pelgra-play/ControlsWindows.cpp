@@ -48,12 +48,12 @@ Controls::~Controls() {
     SetConsoleCtrlHandler(requestStop, FALSE);
 }
 
-Command Controls::poll() {
+ControlRequest Controls::poll() {
     if (g_stopRequested) {
-        return Command::Stop;
+        return ControlRequest::Stop;
     }
     if (!m_saved->inputMode) {
-        return Command::None;
+        return ControlRequest::None;
     }
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD waiting = 0;
@@ -64,13 +64,13 @@ Command Controls::poll() {
             break;
         }
         if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != 0) {
-            const Command command = commandForKey(record.Event.KeyEvent.uChar.AsciiChar);
-            if (command != Command::None) {
-                return command;
+            const ControlRequest request = requestForKey(record.Event.KeyEvent.uChar.AsciiChar);
+            if (request != ControlRequest::None) {
+                return request;
             }
         }
     }
-    return Command::None;
+    return ControlRequest::None;
 }
 
 // Ctrl-C, Ctrl-Break and closing the window all count as an interrupt, as the C runtime

@@ -1,5 +1,6 @@
+#include "DeviceOutput.h"
+
 #include "Errors.h"
-#include "Output.h"
 
 #include "PelgraAudio.h"
 

@@ -1,5 +1,6 @@
+#include "EngineSession.h"
+
 #include "Errors.h"
-#include "Output.h"
 
 #include "PelgraAudio.h"
 #include "PelgraSoundEngine.h"

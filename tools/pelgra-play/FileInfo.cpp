@@ -2,8 +2,8 @@
 
 #include "Errors.h"
 #include "MidiFile.h"
+#include "RecordingFacts.h"
 #include "Sound.h"
-#include "decode/AudioStream.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>
@@ -53,31 +53,28 @@ std::string formatName(int format) {
 // refuses is still described from libsndfile's header: the engine's verdict then says
 // why it cannot be played.
 std::optional<FileInfo> probeSample(const std::string& path) {
-    const std::unique_ptr<audio::AudioStream> stream = audio::openAudioStream(path.c_str());
+    const std::optional<RecordingFacts> decoded = readRecordingFacts(path);
     FileInfo info;
-    if (stream != nullptr) {
-        const audio::StreamInfo& decoded = stream->info();
-        info.codec = decoded.codec;
-        info.format = decoded.codec;
-        info.channels = decoded.channels;
-        info.rate = decoded.sampleRate;
-        info.seconds = static_cast<double>(decoded.frames) / decoded.sampleRate;
+    if (decoded) {
+        info.codec = decoded->codec;
+        info.format = decoded->codec;
+        info.channels = decoded->channels;
+        info.rate = decoded->rate;
+        info.seconds = static_cast<double>(decoded->frames) / decoded->rate;
         info.kind = *info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
-        if (decoded.loop) {
-            info.loop = std::make_pair(decoded.loop->start, decoded.loop->end);
-        }
+        info.loop = decoded->loop;
     }
     SF_INFO header{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
     if (file == nullptr) {
-        return stream != nullptr ? std::optional<FileInfo>(info) : std::nullopt;
+        return decoded ? std::optional<FileInfo>(info) : std::nullopt;
     }
     info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
                   formatName(header.format & SF_FORMAT_SUBMASK);
     if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
         info.title = title;
     }
-    if (stream == nullptr) {
+    if (!decoded) {
         info.channels = header.channels;
         info.rate = header.samplerate;
         // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.

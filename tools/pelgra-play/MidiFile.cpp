@@ -1,5 +1,7 @@
 #include "MidiFile.h"
 
+#include "MidiChunks.h"
+
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
@@ -18,20 +20,20 @@ constexpr int kNoteOn = 0x90;
 
 struct Malformed {};
 
-// A cursor over the file that throws Malformed when a read goes past the end.
+// A cursor over a track chunk's events that throws Malformed when a read goes past the
+// chunk's end.
 class Reader {
 public:
-    Reader(const std::string& bytes, std::size_t begin, std::size_t end)
-        : m_bytes(bytes), m_at(begin), m_end(end) {}
+    explicit Reader(const midi::MidiChunk& chunk)
+        : m_at(chunk.data), m_end(chunk.data + chunk.length) {}
 
-    bool atEnd() const { return m_at >= m_end; }
-    std::size_t position() const { return m_at; }
+    bool atEnd() const { return m_at == m_end; }
 
     int byte() {
-        if (m_at >= m_end) {
+        if (m_at == m_end) {
             throw Malformed{};
         }
-        return static_cast<unsigned char>(m_bytes[m_at++]);
+        return *m_at++;
     }
     std::uint32_t bigEndian(int count) {
         std::uint32_t value = 0;
@@ -53,21 +55,15 @@ public:
         throw Malformed{};
     }
     void skip(std::size_t count) {
-        if (count > m_end - m_at) {
+        if (count > static_cast<std::size_t>(m_end - m_at)) {
             throw Malformed{};
         }
         m_at += count;
     }
-    std::string tag() {
-        const std::size_t at = m_at;
-        skip(4);
-        return m_bytes.substr(at, 4);
-    }
 
 private:
-    const std::string& m_bytes;
-    std::size_t m_at;
-    std::size_t m_end;
+    const std::uint8_t* m_at;
+    const std::uint8_t* m_end;
 };
 
 struct TrackScan {
@@ -143,36 +139,39 @@ double ticksToSeconds(std::uint64_t endTick, int division,
 } // namespace
 
 std::optional<MidiFacts> readMidiFacts(const std::string& bytes) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::optional<midi::MidiHeader> header = midi::readMidiHeader(data, bytes.size());
+    // Only a header of the first revision's six bytes is read.
+    if (!header || header->length != midi::kMinHeaderLength || header->division == 0) {
+        return std::nullopt;
+    }
+    MidiFacts facts;
+    facts.type = static_cast<int>(header->format);
+    TrackScan scan;
+    midi::MidiChunkWalk chunks(data, bytes.size(), *header);
     try {
-        Reader file(bytes, 0, bytes.size());
-        if (file.tag() != "MThd" || file.bigEndian(4) != 6) {
-            return std::nullopt;
-        }
-        MidiFacts facts;
-        facts.type = static_cast<int>(file.bigEndian(2));
-        const auto declaredTracks = file.bigEndian(2);
-        const auto division = static_cast<int>(file.bigEndian(2));
-        if (division == 0) {
-            return std::nullopt;
-        }
-        TrackScan scan;
-        while (!file.atEnd() && static_cast<std::uint32_t>(facts.tracks) < declaredTracks) {
-            const std::string tag = file.tag();
-            const std::uint32_t length = file.bigEndian(4);
-            const std::size_t begin = file.position();
-            file.skip(length);
-            if (tag == "MTrk") { // other chunk kinds are to be skipped
-                Reader track(bytes, begin, begin + length);
+        // Fewer tracks than the header counts are read as they are, but not a file that
+        // ends inside a chunk.
+        while (static_cast<std::uint32_t>(facts.tracks) < header->tracks) {
+            const std::optional<midi::MidiChunk> chunk = chunks.next();
+            if (!chunk) {
+                if (chunks.cutShort()) {
+                    return std::nullopt;
+                }
+                break;
+            }
+            if (chunk->isTrack) {
+                Reader track(*chunk);
                 scanTrack(track, scan);
                 ++facts.tracks;
             }
         }
-        facts.channelsUsed = static_cast<int>(scan.channels.count());
-        facts.seconds = ticksToSeconds(scan.endTick, division, scan.tempos);
-        return facts;
     } catch (const Malformed&) {
         return std::nullopt;
     }
+    facts.channelsUsed = static_cast<int>(scan.channels.count());
+    facts.seconds = ticksToSeconds(scan.endTick, static_cast<int>(header->division), scan.tempos);
+    return facts;
 }
 
 } // namespace pelgra::play

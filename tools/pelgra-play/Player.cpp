@@ -67,13 +67,13 @@ Ending Player::play(const Programme& programme) {
             }
             break;
         }
-        const Command command = m_controls.poll();
-        if (command == Command::Stop || command == Command::Next) {
+        const ControlRequest request = m_controls.poll();
+        if (request == ControlRequest::Stop || request == ControlRequest::Next) {
             stopAll(sounds);
             m_output.drain();
-            return command == Command::Stop ? Ending::Stopped : Ending::Skipped;
+            return request == ControlRequest::Stop ? Ending::Stopped : Ending::Skipped;
         }
-        if (command == Command::TogglePause) {
+        if (request == ControlRequest::TogglePause) {
             paused = !paused;
             for (const auto& sound : sounds) {
                 sound->pause(paused);

@@ -1,5 +1,6 @@
+#include "RenderOutput.h"
+
 #include "Errors.h"
-#include "Output.h"
 
 #include "PelgraAudio.h"
 

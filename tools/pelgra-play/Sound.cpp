@@ -26,7 +26,8 @@ Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
     }
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
-        throw Refused(path, PelgraAudio_GetErrorString(refusalReason(asSong, PelgraAudio_GetError())));
+        throw Refused(path,
+                      PelgraAudio_GetErrorString(refusalReason(asSong, PelgraAudio_GetError())));
     }
 }
 

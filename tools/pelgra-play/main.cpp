@@ -2,12 +2,14 @@
 // them to WAV files, describes them, and plays a built-in demo.
 #include "Controls.h"
 #include "Demo.h"
+#include "DeviceOutput.h"
+#include "EngineSession.h"
 #include "Errors.h"
 #include "FileInfo.h"
 #include "FileProgramme.h"
 #include "Options.h"
-#include "Output.h"
 #include "Player.h"
+#include "RenderOutput.h"
 #include "SoundFileWriter.h"
 #include "StatusLine.h"
 

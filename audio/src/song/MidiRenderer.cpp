@@ -1,5 +1,6 @@
 #include "song/MidiRenderer.h"
 
+#include "MidiChunks.h"
 #include "failure/FailureReason.h"
 
 #include <algorithm>
@@ -8,54 +9,36 @@
 #include <fluidsynth.h>
 #include <fstream>
 #include <mutex>
+#include <optional>
 
 namespace pelgra::audio {
 namespace {
 
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
-constexpr std::size_t kHeaderBytes = 14;
-constexpr std::size_t kChunkHeaderBytes = 8;
 // The player is checked for the song's end this often, so a loop starts at most
 // this late.
 constexpr int kRenderSlice = 256;
 constexpr int kTrialFrames = 64;
 
-std::uint32_t bigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at, int count) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        value = (value << 8) | bytes[at + i];
-    }
-    return value;
-}
-
 // The header names a known format, a timing and at least one track, and every track
 // the header counts is a chunk lying wholly inside the file. FluidSynth is not shown
 // a file that fails this: it would keep retrying one it cannot read.
 bool isWellFormedMidi(const std::vector<std::uint8_t>& file) {
-    if (file.size() < kHeaderBytes || !hasMidiSignature(file)) {
+    const std::optional<midi::MidiHeader> header = midi::readMidiHeader(file.data(), file.size());
+    if (!header || header->format > 2 || header->tracks == 0 || header->division == 0) {
         return false;
     }
-    const std::uint32_t headerLength = bigEndian(file, 4, 4);
-    const std::uint32_t format = bigEndian(file, 8, 2);
-    const std::uint32_t tracks = bigEndian(file, 10, 2);
-    const std::uint32_t division = bigEndian(file, 12, 2);
-    if (headerLength < 6 || headerLength > file.size() - kChunkHeaderBytes || format > 2 ||
-        tracks == 0 || division == 0) {
-        return false;
-    }
-    std::size_t at = kChunkHeaderBytes + headerLength;
-    std::uint32_t found = 0;
-    while (found < tracks && file.size() - at >= kChunkHeaderBytes) {
-        const std::uint32_t length = bigEndian(file, at + 4, 4);
-        if (length > file.size() - at - kChunkHeaderBytes) {
+    midi::MidiChunkWalk chunks(file.data(), file.size(), *header);
+    for (std::uint32_t found = 0; found < header->tracks;) {
+        const std::optional<midi::MidiChunk> chunk = chunks.next();
+        if (!chunk) {
             return false;
         }
-        if (std::memcmp(file.data() + at, "MTrk", 4) == 0) {
+        if (chunk->isTrack) {
             ++found;
         }
-        at += kChunkHeaderBytes + length;
     }
-    return found == tracks;
+    return true;
 }
 
 // A SoundFont 2 file by its RIFF header. Only these reach FluidSynth: it hands other
