@@ -238,7 +238,7 @@ extern "C" PELGRA_REPLACES void* pvalloc(std::size_t size) noexcept {
 // ---- Locks and waits ----------------------------------------------------------------
 
 // Defines `name` with the parameters `params` (as declared by glibc, `spec` being its
-// exception specification) to note the call and pass `args` on to glibc's definition.
+// noexcept-style exception clause) to note the call and pass `args` on to glibc's definition.
 // `name` is a function's name and `args` a parenthesised argument list: neither can be
 // put in parentheses. NOLINTBEGIN(bugprone-macro-parentheses)
 #define PELGRA_TRAP_CALL(name, params, args, spec)                                                 \
