@@ -149,8 +149,11 @@ PELGRA_AUDIO_API int PelgraAudio_GetError(void);
 /* Decodes the file name and resamples it to the mixing rate. index: FSOUND_FREE (any
  * other value is refused). mode: FSOUND_NORMAL, plus FSOUND_LOOP_NORMAL to loop.
  * offset and length: 0 for the whole file; otherwise the first frame and the number
- * of frames of the file to keep (length 0: to the end). Returns NULL when the file
- * cannot be read or decoded.
+ * of frames of the file to keep (length 0: to the end). A looping sample at another
+ * rate than the mixing rate loops as seamlessly as its file: it is resampled as one
+ * period of an endless loop, its length rounded to whole frames at the mixing rate,
+ * which moves its pitch by at most half a frame in that length (under a cent for loops
+ * longer than 20 ms at 48 kHz). Returns NULL when the file cannot be read or decoded.
  * Blocks: on reading and decoding the file, outside the lock (opening files goes one
  * thread at a time). */
 PELGRA_AUDIO_API FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode,
