@@ -207,7 +207,11 @@ PELGRA_AUDIO_API int PelgraAudio_GetError(void);
  * rate. index: FSOUND_FREE (any other value is refused). mode: FSOUND_NORMAL, plus
  * FSOUND_LOOP_NORMAL to loop; the other bits are ignored. offset and length, in frames
  * at the file's own rate: the first frame kept (0: from the start) and how many are
- * kept (0, or more than there are: to the end).
+ * kept (0, or more than there are: to the end). A looping sample at another rate than
+ * the mixing rate loops as seamlessly as its file: it is resampled as one period of an
+ * endless loop, its length rounded to whole frames at the mixing rate, which moves its
+ * pitch by at most half a frame in that length (under a cent for loops longer than 20 ms
+ * at 48 kHz).
  * Returns: the sample's handle; NULL on failure.
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (index not
  * FSOUND_FREE, name NULL, offset negative or past the last frame, length negative),

@@ -140,6 +140,31 @@ TEST_F(PlaybackTest, LoopingSamplesRepeatAndOneShotsEnd) {
     EXPECT_EQ(stats().voicesInUse, 0);
 }
 
+TEST_F(PlaybackTest, ResampledLoopsRepeatWithoutASeam) {
+    // A second of 441 Hz is whole periods at every rate: the file loops without a seam,
+    // and the sample brought to the mixing rate must too.
+    for (const int fileRate : {22050, 44100}) {
+        SCOPED_TRACE(fileRate);
+        start(32);
+        Sine sine;
+        sine.sampleRate = fileRate;
+        sine.frames = fileRate;
+        sine.frequency = 441.0;
+        FSOUND_SAMPLE* sample = loadSine(sine, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
+        ASSERT_NE(sample, nullptr);
+        FSOUND_PlaySound(FSOUND_FREE, sample);
+        const std::vector<float> out = render(kRate + kRate / 4);
+        const auto deviation = [&](int first, int end) {
+            return measure::deviationFromSine(out, 0, first, end, sine.frequency / kRate,
+                                              sine.amplitude, kOutputDelay);
+        };
+        const int seam = kRate + kOutputDelay;
+        const float middle = deviation(kRate / 4, 3 * kRate / 4);
+        const float atSeam = deviation(seam - kRate / 20, seam + kRate / 20);
+        EXPECT_LE(atSeam, middle) << "middle " << middle;
+    }
+}
+
 TEST_F(PlaybackTest, WhenEveryVoiceIsBusyTheOldestIsTakenOver) {
     start(2);
     Sine shortSine;

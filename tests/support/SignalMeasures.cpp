@@ -39,6 +39,18 @@ double frequency(const std::vector<float>& stereo, int channel, int sampleRate) 
     return (crossings - 1) * sampleRate / (lastCrossing - firstCrossing);
 }
 
+float deviationFromSine(const std::vector<float>& stereo, int channel, int first, int end,
+                        double cyclesPerFrame, double amplitude, int zeroAt) {
+    double largest = 0.0;
+    for (int frame = first; frame < end; ++frame) {
+        const double ideal =
+            amplitude * std::sin(2.0 * 3.14159265358979323846 * cyclesPerFrame * (frame - zeroAt));
+        largest = std::max(
+            largest, std::fabs(stereo[static_cast<std::size_t>(2 * frame + channel)] - ideal));
+    }
+    return static_cast<float>(largest);
+}
+
 int audibleFrames(const std::vector<float>& stereo, float threshold) {
     for (int frame = static_cast<int>(stereo.size() / 2) - 1; frame >= 0; --frame) {
         if (std::fabs(stereo[static_cast<std::size_t>(2 * frame)]) > threshold ||

@@ -12,6 +12,11 @@ float peak(const std::vector<float>& stereo, int channel, int first = 0, int end
 // Frequency of a periodic signal on one channel, from its rising zero crossings.
 double frequency(const std::vector<float>& stereo, int channel, int sampleRate);
 
+// Largest difference between one channel in frames [first, end) and the sine
+// amplitude * sin(2 pi cyclesPerFrame (frame - zeroAt)).
+float deviationFromSine(const std::vector<float>& stereo, int channel, int first, int end,
+                        double cyclesPerFrame, double amplitude, int zeroAt);
+
 // Number of frames from the start until the last frame louder than `threshold`.
 int audibleFrames(const std::vector<float>& stereo, float threshold = 1e-4f);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace pelgra::audio {
@@ -18,23 +19,127 @@ constexpr std::int64_t kReadFrames = 4096;
 constexpr std::int64_t kMaxFramesPerByte = 4096;
 // Room for what the resampler's rounding may add beyond the exact ratio.
 constexpr std::size_t kSlackFrames = 64;
+// How far libsoxr's filter reaches either side of a frame, in frames of the lower of
+// the two rates, with room to spare: it reaches about 100 (from 22,050 to 48,000 Hz,
+// 218 frames at 48 kHz; from 192 kHz to 48 kHz, 91).
+constexpr std::int64_t kFilterReach = 256;
+
+// A looping sample brought to another rate: what it takes at the mixing rate, and how
+// far (in the file's frames) the resampler's filter reaches across its seam.
+struct LoopShape {
+    std::int64_t period = 0;
+    std::int64_t reach = 0;
+};
+
+// Where resampled frames go: one after another into `out`, which grows as they come
+// within its reserved capacity (no reallocation, no second copy, and a header that
+// promises more than comes costs address space, not memory); for a loop, once its
+// period is known, round and round that period, so that the frames made after its end
+// take the place of its first ones.
+class FrameSink {
+public:
+    FrameSink(std::vector<float>& out, std::size_t channels)
+        : m_out(out), m_channels(channels), m_end(out.capacity() / channels) {}
+
+    // Where the next frame goes and, in `free`, how many fit from there; about `wanted`
+    // frames are coming.
+    float* next(std::size_t wanted, std::size_t& free) {
+        if (m_period == 0) {
+            m_out.resize(std::min(m_end, m_made + wanted) * m_channels);
+            free = m_out.size() / m_channels - m_made;
+            return m_out.data() + m_made * m_channels;
+        }
+        const std::size_t at = m_made % m_period;
+        free = std::min(m_period - at, m_end - m_made);
+        return m_out.data() + at * m_channels;
+    }
+    void advance(std::size_t frames) noexcept { m_made += frames; }
+    bool full() const noexcept { return m_made >= m_end; }
+    std::size_t made() const noexcept { return m_made; }
+
+    // From here on frames go round `period` frames (at most the reserved capacity), until
+    // `end` frames were made in all.
+    void wrap(std::size_t period, std::size_t end) {
+        m_out.resize(period * m_channels);
+        m_period = period;
+        m_end = end;
+    }
+
+    // The frames kept: all that came, or one period.
+    std::size_t frames() const noexcept { return m_period == 0 ? m_made : m_period; }
+
+private:
+    std::vector<float>& m_out;
+    std::size_t m_channels;
+    std::size_t m_made = 0;
+    std::size_t m_period = 0; // 0: frames go straight on
+    std::size_t m_end;
+};
+
+// Feeds `frames` frames of `input` through the resampler into `sink` until they are all
+// taken or the sink is full; with no input, until the resampler has nothing left.
+bool resampleInto(StreamResampler& resampler, const float* input, std::size_t frames,
+                  std::size_t channels, FrameSink& sink) {
+    for (std::size_t used = 0; (input == nullptr || used < frames) && !sink.full();) {
+        std::size_t free = 0;
+        float* out = sink.next(resampler.outputFramesFor(frames - used) + kSlackFrames, free);
+        const StreamResampler::Step step = resampler.process(
+            input == nullptr ? nullptr : input + used * channels, frames - used, out, free);
+        if (step.consumed == 0 && step.produced == 0) {
+            if (input == nullptr) {
+                return true;
+            }
+            noteFailure(Failure::Internal);
+            return false;
+        }
+        used += step.consumed;
+        sink.advance(step.produced);
+    }
+    return true;
+}
+
+// Ends a loop that came through the resampler after `came` of its `frames` file frames,
+// `head` holding its first ones (all of it when it is shorter than two reaches): feeds
+// them again, round and round, so that the frames about its end have what follows them,
+// and the frames made after its end, with its tail before them, take the place of its
+// first ones (made after silence).
+bool closeLoop(StreamResampler& resampler, const LoopShape& loop, std::int64_t frames,
+               std::int64_t came, const std::vector<float>& head, std::size_t channels,
+               FrameSink& sink) {
+    // In proportion when fewer frames came than the file said; never less than made.
+    const std::size_t period = std::max(static_cast<std::size_t>(std::max<std::int64_t>(
+                                            (came * loop.period + frames / 2) / frames, 1)),
+                                        sink.made());
+    // The first frames made after silence are within a reach of the start: a reach of
+    // frames past the end replaces them, and two reaches fed give the last of those what
+    // follows it.
+    const auto reach = static_cast<std::size_t>(loop.reach);
+    sink.wrap(period, period + resampler.outputFramesFor(reach));
+    const std::size_t headFrames = head.size() / channels;
+    for (std::size_t fed = 0; fed < 2 * reach; fed += headFrames) {
+        if (!resampleInto(resampler, head.data(), std::min(headFrames, 2 * reach - fed), channels,
+                          sink)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Decodes and resamples `frames` frames from where the stream stands straight into
-// `out`, whose reserved capacity is the most it may take. `out` grows as frames come,
-// within that capacity: no reallocation, no second copy, and a header that promises
-// more than comes costs address space, not memory.
+// `out`, whose reserved capacity is the most it may take; a loop (null: none) comes out
+// as one period of itself repeated endlessly. Only the frames of a loop the filter
+// reaches across its seam are kept twice.
 bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t frames,
-                std::vector<float>& out) {
+                const LoopShape* loop, std::vector<float>& out) {
     const auto channels = static_cast<std::size_t>(stream.info().channels);
-    const std::size_t room = out.capacity() / channels;
-    std::size_t written = 0;
-    // Returns the frames free after growing `out` by about `wanted` frames.
-    const auto grow = [&](std::size_t wanted) {
-        out.resize(std::min(room, written + wanted) * channels);
-        return out.size() / channels - written;
-    };
+    FrameSink sink(out, channels);
+    const std::size_t headRoom =
+        loop == nullptr ? 0 : static_cast<std::size_t>(std::min(frames, 2 * loop->reach));
+    std::vector<float> head;
+    head.reserve(headRoom * channels);
     std::vector<float> chunk(static_cast<std::size_t>(kReadFrames) * channels);
-    for (std::int64_t left = frames; left > 0;) {
+    std::int64_t came = 0;
+    for (std::int64_t left = frames; left > 0 && !sink.full();) {
         const std::int64_t got = stream.read(chunk.data(), std::min(left, kReadFrames));
         if (got < 0) {
             noteFailure(Failure::FileDamaged);
@@ -44,30 +149,27 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
             break;
         }
         left -= got;
-        for (auto used = std::size_t{0}; used < static_cast<std::size_t>(got) && written < room;) {
-            const std::size_t free = grow(
-                resampler.outputFramesFor(static_cast<std::size_t>(got) - used) + kSlackFrames);
-            const StreamResampler::Step step = resampler.process(
-                chunk.data() + used * channels, static_cast<std::size_t>(got) - used,
-                out.data() + written * channels, free);
-            if (step.consumed == 0 && step.produced == 0) {
-                noteFailure(Failure::Internal);
-                return false;
-            }
-            used += step.consumed;
-            written += step.produced;
+        came += got;
+        const std::size_t kept =
+            std::min(headRoom - head.size() / channels, static_cast<std::size_t>(got));
+        head.insert(head.end(), chunk.begin(), chunk.begin() + kept * channels);
+        if (!resampleInto(resampler, chunk.data(), static_cast<std::size_t>(got), channels, sink)) {
+            return false;
         }
     }
-    for (std::size_t drained = 1; drained > 0 && written < room; written += drained) {
-        const std::size_t free = grow(kSlackFrames);
-        drained = resampler.process(nullptr, 0, out.data() + written * channels, free).produced;
+    if (loop != nullptr && came > 0 &&
+        !closeLoop(resampler, *loop, frames, came, head, channels, sink)) {
+        return false;
     }
-    out.resize(written * channels);
+    if (!resampleInto(resampler, nullptr, 0, channels, sink)) {
+        return false;
+    }
+    out.resize(sink.frames() * channels);
     // A header that promised far more than came leaves most of the capacity unused.
     if (out.size() < out.capacity() / 4 * 3) {
         out.shrink_to_fit();
     }
-    if (written == 0) { // too short to leave a frame at the mixing rate
+    if (out.empty()) { // too short to leave a frame at the mixing rate
         noteFailure(Failure::FileDamaged);
         return false;
     }
@@ -104,20 +206,36 @@ std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
         noteFailure(Failure::FileDamaged);
         return nullptr;
     }
-    std::unique_ptr<StreamResampler> resampler =
-        StreamResampler::create(info.channels, info.sampleRate, request.mixRate);
-    if (resampler == nullptr) {
-        return nullptr;
-    }
-    const std::size_t outputFrames =
-        resampler->outputFramesFor(static_cast<std::size_t>(end - first)) + kSlackFrames;
-    if (static_cast<double>(outputFrames) * info.channels > static_cast<double>(kMaxSampleFloats)) {
+    const std::int64_t frames = end - first;
+    const std::int64_t mixFrames =
+        (frames * request.mixRate + info.sampleRate - 1) / info.sampleRate;
+    if (static_cast<double>(mixFrames + kSlackFrames) * info.channels >
+        static_cast<double>(kMaxSampleFloats)) {
         noteFailure(Failure::FileTooLarge);
         return nullptr;
     }
+    // A loop at another rate takes a whole number of frames, so that it repeats without a
+    // seam: its rate is trimmed to fit, by less than half a frame per period. The resampler
+    // takes nothing from its rates but their ratio.
+    std::optional<LoopShape> loop;
+    if (request.loops && info.sampleRate != request.mixRate) {
+        const int lower = std::min(info.sampleRate, request.mixRate);
+        loop = LoopShape{std::max<std::int64_t>(
+                             1, (frames * request.mixRate + info.sampleRate / 2) / info.sampleRate),
+                         (kFilterReach * info.sampleRate + lower - 1) / lower};
+    }
+    std::unique_ptr<StreamResampler> resampler =
+        loop ? StreamResampler::create(info.channels, static_cast<int>(frames),
+                                       static_cast<int>(loop->period))
+             : StreamResampler::create(info.channels, info.sampleRate, request.mixRate);
+    if (resampler == nullptr) {
+        return nullptr;
+    }
     auto sample = std::make_unique<Sample>();
-    sample->data.reserve(outputFrames * static_cast<std::size_t>(info.channels));
-    if (!decodeInto(*stream, *resampler, end - first, sample->data)) {
+    sample->data.reserve(
+        (resampler->outputFramesFor(static_cast<std::size_t>(frames)) + kSlackFrames) *
+        static_cast<std::size_t>(info.channels));
+    if (!decodeInto(*stream, *resampler, frames, loop ? &*loop : nullptr, sample->data)) {
         return nullptr;
     }
     sample->channels = info.channels;

@@ -1,5 +1,5 @@
-// Turns a sound file into a Sample at the mixing rate. Runs on the calling
-// application thread; touches nothing the audio thread reads.
+// Turns a sound file into a Sample at the mixing rate, a looping one as seamless as its
+// file. Runs on the calling application thread; touches nothing the audio thread reads.
 #ifndef PELGRA_AUDIO_SAMPLE_LOADER_H
 #define PELGRA_AUDIO_SAMPLE_LOADER_H
 
