@@ -1,7 +1,10 @@
 // The CPU cost of one second of song output through Song (the worker rendering ahead,
 // the audio thread mixing from the ring) beside libopenmpt rendering the same module
-// alone, the floor. Process CPU time counts both threads.
+// alone, the floor; and what streamed songs whose loop is a single frame cost, and
+// whether the module beside them still arrives in time. Process CPU time counts every
+// thread.
 #include "DemoSongs.h"
+#include "TestSounds.h"
 #include "song/Song.h"
 
 #include <benchmark/benchmark.h>
@@ -118,6 +121,58 @@ void songAsFastAsRendered(benchmark::State& state) {
     }
 }
 
+// A WAV file of one frame at the highest file rate the library takes: the whole file
+// is its loop, repeated 16 times for every frame at 48 kHz.
+std::string writeOneFrameLoop(const testsupport::ScratchFolder& folder, const std::string& name) {
+    testsupport::Sine frame;
+    frame.sampleRate = 768000;
+    frame.frames = 1;
+    return folder.writeSine(name, frame);
+}
+
+// One such song alone, mixed as fast as the worker renders it: the cost of a second of
+// it, with nothing to wait for (stable under callgrind, where the paced figures are not).
+void oneFrameLoopAsFastAsRendered(benchmark::State& state) {
+    const testsupport::ScratchFolder folder("song-bench");
+    std::unique_ptr<pelgra::audio::Song> song =
+        pelgra::audio::Song::open(writeOneFrameLoop(folder, "frame.wav").c_str(), kRate);
+    song->play();
+    std::vector<float> block(2 * kBlockFrames);
+    for (auto _ : state) {
+        for (int done = 0; done < kRate; done += kBlockFrames) {
+            song->awaitRendered(kBlockFrames);
+            song->mixInto(block.data(), kBlockFrames);
+            benchmark::DoNotOptimize(block.data());
+        }
+    }
+}
+
+// state.range(0) such songs beside the demo module at a device's pace: what they cost per
+// second, and the module's blocks that came short (late) per second.
+void oneFrameLoopsBesideModule(benchmark::State& state) {
+    const testsupport::ScratchFolder folder("song-bench");
+    std::vector<std::unique_ptr<pelgra::audio::Song>> loops;
+    for (int i = 0; i < state.range(0); ++i) {
+        const std::string path = writeOneFrameLoop(folder, "frame" + std::to_string(i) + ".wav");
+        loops.push_back(pelgra::audio::Song::open(path.c_str(), kRate));
+        loops.back()->play();
+    }
+    ModuleFile file;
+    std::unique_ptr<pelgra::audio::Song> module = pelgra::audio::Song::open(file.path(), kRate);
+    module->play();
+    long lateBlocks = 0;
+    atDevicePace(state, [&](float* block) {
+        for (const std::unique_ptr<pelgra::audio::Song>& loop : loops) {
+            loop->mixInto(block, kBlockFrames);
+        }
+        if (module->mixInto(block, kBlockFrames) < kBlockFrames) {
+            ++lateBlocks;
+        }
+    });
+    state.counters["module_late_blocks"] =
+        benchmark::Counter(static_cast<double>(lateBlocks), benchmark::Counter::kAvgIterations);
+}
+
 } // namespace
 
 BENCHMARK(libopenmptAlone)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
@@ -137,5 +192,13 @@ BENCHMARK(songAtDevicePace)
     ->UseRealTime()
     ->Iterations(kPacedSeconds);
 BENCHMARK(songAsFastAsRendered)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(oneFrameLoopAsFastAsRendered)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(oneFrameLoopsBesideModule)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(kPacedSeconds);
 
 BENCHMARK_MAIN();

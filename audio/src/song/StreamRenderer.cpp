@@ -33,7 +33,7 @@ StreamRenderer::StreamRenderer(std::unique_ptr<AudioStream> stream,
                                std::unique_ptr<StreamResampler> resampler)
     : m_stream(std::move(stream)), m_resampler(std::move(resampler)),
       m_channels(m_stream->info().channels), m_tagged(loopOf(m_stream->info())), m_loop(m_tagged),
-      m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)),
+      m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)), m_held(m_decoded.size()),
       m_resampled(m_resampler->outputFramesFor(kChunkFrames) * m_channels) {}
 
 StreamRenderer::~StreamRenderer() = default;
@@ -81,10 +81,15 @@ bool StreamRenderer::refill() noexcept {
 
 bool StreamRenderer::decodeChunk() noexcept {
     m_decodedUsed = m_decodedFrames = 0;
+    if (holdsLoop()) {
+        repeatHeldLoop();
+        return true;
+    }
     while (m_barrenWraps <= kMaxBarrenWraps) {
         const std::int64_t wanted = std::min(kChunkFrames, m_loop.end - m_position);
         const std::int64_t got = wanted > 0 ? m_stream->read(m_decoded.data(), wanted) : 0;
         if (got > 0) {
+            hold(m_position, got);
             m_position += got;
             m_decodedFrames = static_cast<std::size_t>(got);
             m_barrenWraps = 0;
@@ -96,6 +101,7 @@ bool StreamRenderer::decodeChunk() noexcept {
             // it, the loop is out of reach and what decoded repeats whole.
             m_loop = m_position > m_loop.start ? LoopPoints{m_loop.start, m_position}
                                                : LoopPoints{0, m_position};
+            m_heldFrames = 0;
         }
         if (m_loop.end <= m_loop.start || !wrapToLoopStart()) {
             return false;
@@ -113,12 +119,54 @@ bool StreamRenderer::wrapToLoopStart() noexcept {
     return true;
 }
 
+void StreamRenderer::hold(std::int64_t from, std::int64_t frames) noexcept {
+    // Reads never cross the loop's end, and run on from its start after each wrap: what
+    // falls in the loop continues what is held, unless the loop changed.
+    const std::int64_t start = std::max(from, m_loop.start);
+    if (m_loop.end - m_loop.start >= kChunkFrames || from + frames <= start ||
+        start - m_loop.start != m_heldFrames) {
+        return;
+    }
+    std::copy(m_decoded.data() + (start - from) * m_channels,
+              m_decoded.data() + frames * m_channels, m_held.data() + m_heldFrames * m_channels);
+    m_heldFrames += from + frames - start;
+    if (holdsLoop()) {
+        // As many passes as fit, so that a chunk takes a few copies however short the loop.
+        const std::int64_t length = m_loop.end - m_loop.start;
+        const std::int64_t passes = kChunkFrames / length * length;
+        while (m_heldFrames < passes) {
+            const std::int64_t run = std::min(m_heldFrames, passes - m_heldFrames);
+            std::copy_n(m_held.data(), run * m_channels, m_held.data() + m_heldFrames * m_channels);
+            m_heldFrames += run;
+        }
+    }
+}
+
+bool StreamRenderer::holdsLoop() const noexcept {
+    return m_heldFrames > 0 && m_heldFrames >= m_loop.end - m_loop.start;
+}
+
+void StreamRenderer::repeatHeldLoop() noexcept {
+    const std::int64_t length = m_loop.end - m_loop.start;
+    std::int64_t offset = (m_position - m_loop.start) % length;
+    for (std::int64_t filled = 0; filled < kChunkFrames;) {
+        const std::int64_t run = std::min(kChunkFrames - filled, m_heldFrames - offset);
+        std::copy_n(m_held.data() + offset * m_channels, run * m_channels,
+                    m_decoded.data() + filled * m_channels);
+        filled += run;
+        offset = (offset + run) % length;
+    }
+    m_position = m_loop.start + offset;
+    m_decodedFrames = static_cast<std::size_t>(kChunkFrames);
+}
+
 void StreamRenderer::end() noexcept {
     m_ended.store(true, std::memory_order_release);
 }
 
 void StreamRenderer::rewind() noexcept {
     m_loop = m_tagged;
+    m_heldFrames = 0;
     m_barrenWraps = 0;
     m_decodedUsed = m_decodedFrames = 0;
     m_resampledUsed = m_resampledFrames = 0;

@@ -1,7 +1,11 @@
 // Songs from sampled audio files (Ogg Vorbis, Opus, FLAC, MP3, WAV, AIFF), streamed:
 // decoded and brought to the mixing rate a chunk at a time, so that a song holds a few
 // chunks of the file however long it is. The first pass plays from the start; later
-// passes repeat the file's tagged loop, or the whole file, without a seam.
+// passes repeat the file's tagged loop, or the whole file, without a seam. A loop
+// shorter than a chunk is kept as its first pass decoded it and repeats from memory, so
+// that a song's work stays in proportion to the frames it renders however short its
+// loop: a seek, a read and a resampler call for every pass of a one-frame loop would
+// take the worker every song shares.
 //
 // A file that turns out damaged, cut short or changed while playing loops what could
 // be decoded of it; when nothing can be, the song ends and renders silence.
@@ -44,6 +48,12 @@ private:
     // Reads the next chunk of the loop's first pass or of a repeat.
     bool decodeChunk() noexcept;
     bool wrapToLoopStart() noexcept;
+    // Keeps what a read of `frames` frames from file frame `from` (now in m_decoded)
+    // gave of a loop shorter than a chunk.
+    void hold(std::int64_t from, std::int64_t frames) noexcept;
+    bool holdsLoop() const noexcept;
+    // Fills m_decoded with the held loop, repeated from m_position on.
+    void repeatHeldLoop() noexcept;
     void end() noexcept;
 
     std::unique_ptr<AudioStream> m_stream;
@@ -56,6 +66,8 @@ private:
     std::vector<float> m_decoded; // at the file's rate
     std::size_t m_decodedFrames = 0;
     std::size_t m_decodedUsed = 0;
+    std::vector<float> m_held;      // a loop shorter than a chunk, at the file's rate
+    std::int64_t m_heldFrames = 0;  // of m_loop from its start; once whole, whole passes
     std::vector<float> m_resampled; // at the mixing rate
     std::size_t m_resampledFrames = 0;
     std::size_t m_resampledUsed = 0;

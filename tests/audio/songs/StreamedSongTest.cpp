@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 
 using pelgra::audio::LoopPoints;
@@ -129,6 +130,68 @@ std::vector<float> looped(const std::vector<float>& stereo, LoopPoints loop, int
         out.insert(out.end(), {stereo[2 * at], stereo[2 * at + 1]});
     }
     return out;
+}
+
+// The read calls this process made before this look at their count in Linux's /proc (a
+// look is one read: the file is short); -1 elsewhere. Under valgrind, whose threads
+// hand over through a pipe, the count is of no use.
+long readCalls() {
+    std::ifstream io("/proc/self/io");
+    for (std::string line; std::getline(io, line);) {
+        if (line.rfind("syscr:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// Plays `frames` frames of the songs, checking that the second half of them reads no file:
+// by then every loop below plays from memory.
+std::vector<float> playedFromMemory(const std::vector<Song*>& songs, int frames) {
+    for (Song* song : songs) {
+        song->play();
+    }
+    std::vector<float> output = pull(songs, frames / 2);
+    const long before = readCalls();
+    const std::vector<float> rest = pull(songs, frames - frames / 2);
+    if (before >= 0) {
+        EXPECT_EQ(readCalls() - before, 1); // the look at `before` alone
+    }
+    output.insert(output.end(), rest.begin(), rest.end());
+    return output;
+}
+
+TEST(StreamedSong, LoopsShorterThanAChunkRepeatFromMemory) {
+    SongFiles files;
+    const std::string wav = writeFloatWav(files, "tones.wav", threeTones(kRate), 2, kRate);
+    for (const int length : {1, 300}) {
+        const std::string ogg =
+            toOgg(wav, {"LOOPSTART=20000", "LOOPLENGTH=" + std::to_string(length)});
+        int channels = 0;
+        const std::vector<float> reference = decodeWhole(ogg, channels);
+        std::unique_ptr<Song> song = openSong(ogg);
+        ASSERT_NE(song, nullptr);
+        EXPECT_EQ(firstMismatch(playedFromMemory({song.get()}, 2 * kRate),
+                                looped(reference, {20000, 20000 + length}, 2 * kRate), kFadeFrames,
+                                1e-4f),
+                  -1)
+            << length;
+    }
+
+    // A file of one frame at the highest rate, resampled, beside a song that is not
+    // resampled: the frame holds steady and the other song plays exactly.
+    const std::vector<float> stereo = noise(3000, 2, 4);
+    std::unique_ptr<Song> frame =
+        openSong(writeFloatWav(files, "frame.wav", {0.25f, -0.25f}, 2, 768000));
+    std::unique_ptr<Song> beside = openSong(writeFloatWav(files, "noise.wav", stereo, 2, kRate));
+    ASSERT_TRUE(frame != nullptr && beside != nullptr);
+    std::vector<float> expected = looped(stereo, {0, 3000}, 2 * kRate);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        expected[i] += i % 2 == 0 ? 0.25f : -0.25f;
+    }
+    EXPECT_EQ(firstMismatch(playedFromMemory({frame.get(), beside.get()}, 2 * kRate), expected,
+                            kRate / 10, 1e-4f),
+              -1);
 }
 
 TEST(StreamedSong, UntaggedFilesLoopWholeWithoutASeam) {
