@@ -77,7 +77,8 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_ERR_INVALID_PARAM 3
 /* A sample or song handle that is NULL, freed, stale, forged or of the other kind. */
 #define PELGRA_AUDIO_ERR_INVALID_HANDLE 4
-/* Sample_Load, LoadSong: no file of that name, or it is not a regular file (a folder). */
+/* Sample_Load, LoadSong: no file of that name, or it is not a regular file (a folder,
+ * a named pipe, a terminal or another device: refused at once, never waited on). */
 #define PELGRA_AUDIO_ERR_FILE_NOTFOUND 5
 /* Sample_Load, LoadSong: the file is empty, cut short or damaged, or its header claims
  * an impossible rate. */
@@ -109,6 +110,10 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_ERR_MEMORY 15
 /* Anything else the library did not expect. */
 #define PELGRA_AUDIO_ERR_INTERNAL 16
+/* Sample_Load, LoadSong: the system refused to open the file: too many files open (each
+ * streamed song keeps its file open while loaded), no permission to read it, or another
+ * error of the system's. A missing file is PELGRA_AUDIO_ERR_FILE_NOTFOUND. */
+#define PELGRA_AUDIO_ERR_FILE_OPEN 17
 
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
@@ -151,6 +156,9 @@ PELGRA_AUDIO_API int PelgraAudio_GetError(void);
  * offset and length: 0 for the whole file; otherwise the first frame and the number
  * of frames of the file to keep (length 0: to the end). Returns NULL when the file
  * cannot be read or decoded.
+ * Errors: FILE_NOTFOUND (also a pipe, a terminal or a device, refused at once),
+ * FILE_OPEN, FILE_BAD (also a file cut short), FILE_FORMAT, FILE_TOO_LARGE,
+ * TOO_MANY_CHANNELS, INVALID_PARAM, LIMIT, MEMORY, UNINITIALIZED.
  * Blocks: on reading and decoding the file, outside the lock (opening files goes one
  * thread at a time). */
 PELGRA_AUDIO_API FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode,
@@ -184,7 +192,12 @@ PELGRA_AUDIO_API int FSOUND_StopSound(int channel);
 
 /* Opens a music module or MIDI file as a song and renders its beginning ahead, so
  * that FMUSIC_PlaySong starts it at once. As many as the handle table holds (65535)
- * may be loaded. Returns NULL when it is not a song the library can play.
+ * may be loaded. Returns NULL when it is not a song the library can play. A recording
+ * (WAV, Ogg, FLAC, ...) is streamed, and keeps its file open while it is loaded.
+ * Errors: FILE_NOTFOUND (also a pipe, a terminal or a device, refused at once),
+ * FILE_OPEN (also when the process's open files are used up), FILE_BAD, FILE_FORMAT,
+ * FILE_TOO_LARGE, TOO_MANY_CHANNELS, NO_SOUNDFONT, INVALID_PARAM (a NULL name), LIMIT,
+ * MEMORY, UNINITIALIZED.
  * Blocks: on reading and parsing the file and on the first render (bounded at 2 s),
  * outside the lock. */
 PELGRA_AUDIO_API FMUSIC_MODULE* FMUSIC_LoadSong(const char* name);

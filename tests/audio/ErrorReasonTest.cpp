@@ -10,6 +10,12 @@
 #include <string>
 #include <thread>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using testsupport::Sine;
@@ -45,7 +51,8 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
               PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS);
     const std::string good = m_folder.path("a.wav");
     EXPECT_EQ(FSOUND_Sample_Load(0, good.c_str(), FSOUND_NORMAL, 0, 0), nullptr);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "a slot other than FSOUND_FREE";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM)
+        << "a slot other than FSOUND_FREE";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, good.c_str(), FSOUND_NORMAL, 48000, 0), nullptr);
     EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM) << "an offset past the end";
 
@@ -73,6 +80,30 @@ TEST_F(ErrorReasonTest, EachRefusedLoadSaysWhy) {
     EXPECT_EQ(songLoadError(huge), PELGRA_AUDIO_ERR_FILE_TOO_LARGE);
 }
 
+#if !defined(_WIN32)
+// With no file descriptor left (each streamed song holds one), the system refuses to
+// open any file: a load says so, and does not blame the file.
+TEST_F(ErrorReasonTest, AFileTheSystemRefusesToOpenIsNoDamagedFile) {
+    const std::string wav = m_folder.writeSine("a.wav", {});
+    const std::string module = writeBytes("demo.mod", pelgra::gen::makeDemoModule());
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = open("/dev/null", O_RDONLY);
+    ASSERT_GE(lowestFree, 0);
+    close(lowestFree);
+    rlimit noneLeft = saved;
+    noneLeft.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &noneLeft), 0);
+    const int sampleError = sampleLoadError(wav);
+    const int streamedSongError = songLoadError(wav);
+    const int moduleError = songLoadError(module);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(sampleError, PELGRA_AUDIO_ERR_FILE_OPEN);
+    EXPECT_EQ(streamedSongError, PELGRA_AUDIO_ERR_FILE_OPEN);
+    EXPECT_EQ(moduleError, PELGRA_AUDIO_ERR_FILE_OPEN);
+}
+#endif
+
 TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
     const std::string missing = m_folder.path("missing.wav");
     sampleLoadError(missing);
@@ -80,7 +111,8 @@ TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
     ASSERT_NE(sample, nullptr);
     ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
     EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND) << "reading it does not clear it";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_NOTFOUND)
+        << "reading it does not clear it";
 
     int otherAtFirst = -1;
     int otherAfter = -1;
@@ -128,20 +160,24 @@ TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
     ASSERT_EQ(PelgraAudio_SetOutput(nullptr), 1);
     ASSERT_EQ(testenv::set("PELGRA_AUDIO_OUTPUT", "nul"), 0);
     EXPECT_EQ(FSOUND_Init(48000, 8, 0), 0);
-    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT) << "a misspelt output is no device fault";
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT)
+        << "a misspelt output is no device fault";
     ASSERT_EQ(testenv::unset("PELGRA_AUDIO_OUTPUT"), 0);
 }
 
 TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
     std::set<std::string> texts;
-    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_INTERNAL; ++code) {
+    // The newest code is the highest.
+    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_FILE_OPEN; ++code) {
         const std::string text = PelgraAudio_GetErrorString(code);
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_TRUE(texts.insert(text).second) << code << ": " << text;
     }
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)), "file not found");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)),
+              "file not found");
     EXPECT_EQ(std::string(PelgraAudio_GetErrorString(-1)), "unknown error code");
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_INTERNAL + 1)), "unknown error code");
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_OPEN + 1)),
+              "unknown error code");
 }
 
 } // namespace
