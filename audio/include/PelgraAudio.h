@@ -119,7 +119,8 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 /* Not a live handle of the kind the call takes: NULL, freed, from an earlier run,
  * never issued, or a sample's where a song's is wanted (or the other way round). */
 #define PELGRA_AUDIO_ERR_INVALID_HANDLE 4
-/* No file of that name, or the name is empty or not a regular file (a folder, say). */
+/* No file of that name, or the name is empty or not a regular file (a folder, a named
+ * pipe, a terminal or another device: refused at once, never waited on). */
 #define PELGRA_AUDIO_ERR_FILE_NOTFOUND 5
 /* The file is empty, cut short, damaged or unreadable, or its header claims what no
  * file holds (an impossible rate, more frames than its bytes can carry). */
@@ -148,6 +149,10 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_ERR_MEMORY 15
 /* A fault the library never expects: a bug to report. */
 #define PELGRA_AUDIO_ERR_INTERNAL 16
+/* The system refused to open the file: too many files open (each streamed song keeps its
+ * file open while loaded), no permission to read it, or another error of the system's.
+ * A missing file is PELGRA_AUDIO_ERR_FILE_NOTFOUND. */
+#define PELGRA_AUDIO_ERR_FILE_OPEN 17
 
 /* ---- Lifecycle ---------------------------------------------------------------- */
 
@@ -215,7 +220,8 @@ PELGRA_AUDIO_API int PelgraAudio_GetError(void);
  * Returns: the sample's handle; NULL on failure.
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (index not
  * FSOUND_FREE, name NULL, offset negative or past the last frame, length negative),
- * PELGRA_AUDIO_ERR_FILE_NOTFOUND, PELGRA_AUDIO_ERR_FILE_BAD,
+ * PELGRA_AUDIO_ERR_FILE_NOTFOUND (also a pipe, a terminal or a device, refused at once),
+ * PELGRA_AUDIO_ERR_FILE_OPEN, PELGRA_AUDIO_ERR_FILE_BAD (also a file cut short),
  * PELGRA_AUDIO_ERR_FILE_FORMAT (also for a module or MIDI file),
  * PELGRA_AUDIO_ERR_FILE_TOO_LARGE (over the sample size),
  * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_LIMIT (samples loaded),
@@ -268,14 +274,17 @@ PELGRA_AUDIO_API int FSOUND_StopSound(int channel);
  * recording does ("OggS", "fLaC", a RIFF or RF64 WAVE, an AIFF or AIFC FORM, an ID3 tag
  * or an MPEG layer III frame) is streamed, whatever its length: read and decoded a
  * little at a time while it plays. Ogg Vorbis, Opus, FLAC, WAV, AIFF and MP3 files,
- * mono or stereo, stream so. Any other file is read whole, up to the song file size,
- * and played as a Standard MIDI file (through a SoundFont, see
- * PELGRA_AUDIO_ERR_NO_SOUNDFONT) or as a tracker module (anything libopenmpt plays).
+ * mono or stereo, stream so; a streamed song keeps its file open while it is loaded.
+ * Any other file is read whole, up to the song file size, and played as a Standard MIDI
+ * file (through a SoundFont, see PELGRA_AUDIO_ERR_NO_SOUNDFONT) or as a tracker module
+ * (anything libopenmpt plays).
  * Returns: the song's handle; NULL on failure.
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (name NULL),
- * PELGRA_AUDIO_ERR_FILE_NOTFOUND, PELGRA_AUDIO_ERR_FILE_BAD,
- * PELGRA_AUDIO_ERR_FILE_FORMAT, PELGRA_AUDIO_ERR_FILE_TOO_LARGE (a module or MIDI file
- * over the song file size), PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS (a recording),
+ * PELGRA_AUDIO_ERR_FILE_NOTFOUND (also a pipe, a terminal or a device, refused at once),
+ * PELGRA_AUDIO_ERR_FILE_OPEN (also when the process's open files are used up),
+ * PELGRA_AUDIO_ERR_FILE_BAD, PELGRA_AUDIO_ERR_FILE_FORMAT,
+ * PELGRA_AUDIO_ERR_FILE_TOO_LARGE (a module or MIDI file over the song file size),
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS (a recording),
  * PELGRA_AUDIO_ERR_NO_SOUNDFONT, PELGRA_AUDIO_ERR_LIMIT (songs loaded),
  * PELGRA_AUDIO_ERR_MEMORY.
  * Blocks: on reading and parsing the file (opening a recording through libsndfile goes

@@ -5,9 +5,12 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <random>
 
@@ -19,7 +22,10 @@
 
 #include <psapi.h> // needs windows.h first
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -62,24 +68,101 @@ TEST_F(BadInputTest, UnreadableFilesGiveNull) {
 TEST_F(BadInputTest, TruncatedFilesGiveNull) {
     const std::vector<unsigned char> wav = wavBytes(Sine{});
     EXPECT_EQ(load(m_folder.writeBytes("header.wav", {wav.begin(), wav.begin() + 30})), nullptr);
-    EXPECT_EQ(load(m_folder.writeBytes("half.wav", {wav.begin(), wav.begin() + wav.size() / 2})),
-              nullptr);
 
-    Sine flac;
-    flac.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    const auto flacBytes = testsupport::readBytes(m_folder.writeSine("whole.flac", flac));
-    EXPECT_EQ(load(m_folder.writeBytes(
-                  "half.flac", {flacBytes.begin(), flacBytes.begin() + flacBytes.size() / 2})),
-              nullptr);
-
-    Sine ogg;
-    ogg.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    const auto oggBytes = testsupport::readBytes(m_folder.writeSine("whole.ogg", ogg));
-    EXPECT_EQ(load(m_folder.writeBytes("half.ogg",
-                                       {oggBytes.begin(), oggBytes.begin() + oggBytes.size() / 2})),
-              nullptr);
+    // Each format that says its length, cut in half, is damaged: none plays in part.
+    for (const auto& [name, format] : {std::pair{"half.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                                       {"half.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+                                       {"half.au", SF_FORMAT_AU | SF_FORMAT_PCM_16},
+                                       {"half.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
+                                       {"half.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},
+                                       {"half.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                                       {"half.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}}) {
+        Sine sine;
+        sine.format = format;
+        const auto whole = testsupport::readBytes(m_folder.writeSine("whole", sine));
+        EXPECT_EQ(
+            load(m_folder.writeBytes(name, {whole.begin(), whole.begin() + whole.size() / 2})),
+            nullptr)
+            << name;
+        EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_BAD) << name;
+    }
     EXPECT_EQ(stats().samplesAlive, 0);
 }
+
+// Taggers append an ID3v1 or APEv2 tag to Ogg files; after a whole, final last page
+// such a tag is no damage, and a tag does not hide a cut page.
+TEST_F(BadInputTest, TagsAfterAWholeOggFileAreNoDamage) {
+    Sine sine;
+    sine.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    const std::vector<unsigned char> ogg =
+        testsupport::readBytes(m_folder.writeSine("a.ogg", sine));
+    std::vector<unsigned char> id3v1(128, ' ');
+    std::copy_n("TAG", 3, id3v1.begin());
+    // An APEv2 tag of one item and a footer, no header.
+    std::vector<unsigned char> ape = {1, 0, 0, 0, 0, 0, 0, 0, 'A', 'r', 't', 'i', 's', 't', 0, 'x'};
+    const std::vector<unsigned char> footer = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 0x07,
+                                               0,   0,   0,   0,   0,   0,   1,   0,   0,    0};
+    ape.insert(ape.end(), footer.begin(), footer.end());
+    putLittleEndian32(ape, ape.size() - 8, static_cast<std::uint32_t>(ape.size() + 12));
+    ape.resize(ape.size() + 12); // the flags (0: a footer, no header) and reserved bytes
+
+    using Tags = std::vector<std::vector<unsigned char>>;
+    const auto joined = [](std::vector<unsigned char> bytes, const Tags& tags) {
+        for (const auto& tag : tags) {
+            bytes.insert(bytes.end(), tag.begin(), tag.end());
+        }
+        return bytes;
+    };
+    for (const auto& [name, tags] : std::vector<std::pair<const char*, Tags>>{
+             {"id3.ogg", {id3v1}}, {"ape.ogg", {ape}}, {"both.ogg", {ape, id3v1}}}) {
+        FSOUND_SAMPLE* sample = load(m_folder.writeBytes(name, joined(ogg, tags)));
+        EXPECT_NE(sample, nullptr) << name;
+        FSOUND_Sample_Free(sample);
+    }
+    const std::vector<unsigned char> cut(ogg.begin(), ogg.end() - 100);
+    EXPECT_EQ(load(m_folder.writeBytes("cut-id3.ogg", joined(cut, {id3v1}))), nullptr);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_BAD);
+    EXPECT_EQ(load(m_folder.writeBytes("cut-both.ogg", joined(cut, {ape, id3v1}))), nullptr);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_FILE_BAD);
+}
+
+#if !defined(_WIN32)
+// Reading a named pipe or a terminal waits for data that may never come: loads refuse
+// them at once as no regular file. Should a load wait all the same, the test frees it
+// (gives the pipe an end, hangs the terminal up) after a generous while, and fails.
+TEST_F(BadInputTest, PipesAndTerminalsAreRefusedWithoutWaiting) {
+    const std::string pipe = m_folder.path("pipe.mod");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal), 0);
+    ASSERT_EQ(unlockpt(terminal), 0);
+    const std::string terminalPath = ptsname(terminal);
+
+    const auto refusal = [this](const std::string& path, bool asSong, const auto& freeTheLoad) {
+        std::future<int> error = std::async(std::launch::async, [&] {
+            const bool refused =
+                asSong ? FMUSIC_LoadSong(path.c_str()) == nullptr : load(path) == nullptr;
+            return refused ? PelgraAudio_GetError() : -1;
+        });
+        if (error.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            ADD_FAILURE() << path << " blocked the load";
+            freeTheLoad();
+        }
+        return error.get();
+    };
+    const auto endThePipe = [&] { close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK)); };
+    const auto hangUp = [&] {
+        close(terminal);
+        terminal = -1;
+    };
+    EXPECT_EQ(refusal(pipe, false, endThePipe), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(refusal(pipe, true, endThePipe), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(refusal(terminalPath, false, hangUp), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    EXPECT_EQ(refusal(terminalPath, true, hangUp), PELGRA_AUDIO_ERR_FILE_NOTFOUND);
+    close(terminal);
+}
+#endif
 
 TEST_F(BadInputTest, AbsurdHeadersGiveNull) {
     // A canonical 44-byte WAV header: channels at 22, rate at 24, data size at 40.

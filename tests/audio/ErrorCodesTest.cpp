@@ -10,6 +10,7 @@
 namespace {
 
 using pelgra::audio::Failure;
+using pelgra::audio::kHighestCode;
 using pelgra::audio::publicCode;
 
 TEST(ErrorCodesTest, EachReasonHasACodeOfItsOwnAndEveryCodeIsOne) {
@@ -21,7 +22,7 @@ TEST(ErrorCodesTest, EachReasonHasACodeOfItsOwnAndEveryCodeIsOne) {
         EXPECT_TRUE(codes.insert(code).second) << "reason " << reason << " repeats code " << code;
     }
     std::set<int> everyCode;
-    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_INTERNAL; ++code) {
+    for (int code = PELGRA_AUDIO_ERR_NONE; code <= kHighestCode; ++code) {
         everyCode.insert(code);
     }
     EXPECT_EQ(codes, everyCode);

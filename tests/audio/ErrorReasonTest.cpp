@@ -10,6 +10,12 @@
 #include <string>
 #include <thread>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using testsupport::Sine;
@@ -94,6 +100,37 @@ TEST_F(ErrorReasonTest, TheCommandQueueHoldsWhatTheHeaderSaysBetweenTwoMixes) {
     EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0) << "a mix empties the queue";
 }
 
+#if !defined(_WIN32)
+// With no file descriptor left (each streamed song holds one), the system refuses to
+// open any file: a load says so, and does not blame the file.
+TEST_F(ErrorReasonTest, AFileTheSystemRefusesToOpenIsNoDamagedFile) {
+    const std::string wav = m_folder.writeSine("a.wav", {});
+    const std::string module = writeBytes("demo.mod", pelgra::gen::makeDemoModule());
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = open("/dev/null", O_RDONLY);
+    ASSERT_GE(lowestFree, 0);
+    close(lowestFree);
+    rlimit noneLeft = saved;
+    noneLeft.rlim_cur = static_cast<rlim_t>(lowestFree);
+    // Only the C calls while no descriptor is left: UBSan's checks of the test's own
+    // virtual calls need one.
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &noneLeft), 0);
+    const bool sampleLoaded =
+        FSOUND_Sample_Load(FSOUND_FREE, wav.c_str(), FSOUND_NORMAL, 0, 0) != nullptr;
+    const int sampleError = PelgraAudio_GetError();
+    const bool streamedSongLoaded = FMUSIC_LoadSong(wav.c_str()) != nullptr;
+    const int streamedSongError = PelgraAudio_GetError();
+    const bool moduleLoaded = FMUSIC_LoadSong(module.c_str()) != nullptr;
+    const int moduleError = PelgraAudio_GetError();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_FALSE(sampleLoaded || streamedSongLoaded || moduleLoaded);
+    EXPECT_EQ(sampleError, PELGRA_AUDIO_ERR_FILE_OPEN);
+    EXPECT_EQ(streamedSongError, PELGRA_AUDIO_ERR_FILE_OPEN);
+    EXPECT_EQ(moduleError, PELGRA_AUDIO_ERR_FILE_OPEN);
+}
+#endif
+
 TEST_F(ErrorReasonTest, ASuccessKeepsTheLastReasonAndEachThreadHasItsOwn) {
     const std::string missing = m_folder.path("missing.wav");
     sampleLoadError(missing);
@@ -157,7 +194,8 @@ TEST_F(ErrorReasonTest, HandlesVoicesOutputsAndCallsOutsideARunSayWhy) {
 
 TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
     std::set<std::string> texts;
-    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_INTERNAL; ++code) {
+    // The newest code is the highest.
+    for (int code = PELGRA_AUDIO_ERR_NONE; code <= PELGRA_AUDIO_ERR_FILE_OPEN; ++code) {
         const std::string text = PelgraAudio_GetErrorString(code);
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_TRUE(texts.insert(text).second) << code << ": " << text;
@@ -165,7 +203,7 @@ TEST(ErrorTextTest, EveryCodeHasATextOfItsOwn) {
     EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_NOTFOUND)),
               "file not found");
     EXPECT_EQ(std::string(PelgraAudio_GetErrorString(-1)), "unknown error code");
-    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_INTERNAL + 1)),
+    EXPECT_EQ(std::string(PelgraAudio_GetErrorString(PELGRA_AUDIO_ERR_FILE_OPEN + 1)),
               "unknown error code");
 }
 

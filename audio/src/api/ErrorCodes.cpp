@@ -1,7 +1,5 @@
 #include "api/ErrorCodes.h"
 
-#include "PelgraAudio.h"
-
 #include <iterator>
 
 namespace pelgra::audio {
@@ -27,8 +25,9 @@ constexpr const char* kTexts[] = {
     "too many samples or songs loaded at once",
     "out of memory",
     "an internal error of the audio library",
+    "the system refused to open the file",
 };
-static_assert(std::size(kTexts) == PELGRA_AUDIO_ERR_INTERNAL + 1, "one text for each code");
+static_assert(std::size(kTexts) == kHighestCode + 1, "one text for each code");
 
 } // namespace
 
@@ -46,6 +45,8 @@ int publicCode(Failure reason) noexcept {
         return PELGRA_AUDIO_ERR_INVALID_HANDLE;
     case Failure::FileNotFound:
         return PELGRA_AUDIO_ERR_FILE_NOTFOUND;
+    case Failure::FileNotOpened:
+        return PELGRA_AUDIO_ERR_FILE_OPEN;
     case Failure::FileDamaged:
         return PELGRA_AUDIO_ERR_FILE_BAD;
     case Failure::UnsupportedFormat:

@@ -3,9 +3,14 @@
 #ifndef PELGRA_AUDIO_ERROR_CODES_H
 #define PELGRA_AUDIO_ERROR_CODES_H
 
+#include "PelgraAudio.h"
 #include "failure/Failure.h"
 
 namespace pelgra::audio {
+
+// The codes run from PELGRA_AUDIO_ERR_NONE to this one without gaps; each new code is
+// the highest.
+constexpr int kHighestCode = PELGRA_AUDIO_ERR_FILE_OPEN;
 
 // The PELGRA_AUDIO_ERR_ code that says `reason` (PELGRA_AUDIO_ERR_NONE for None).
 int publicCode(Failure reason) noexcept;

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace pelgra::audio {
 namespace {
@@ -49,8 +48,8 @@ bool playable(const StreamInfo& info) {
 
 // Ogg Vorbis and Opus go to their own libraries where the build has them: libsndfile
 // leaks inside libvorbis on damaged Ogg files. Other Ogg streams are refused then.
-std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
-    [[maybe_unused]] const OggCodec ogg = probeOgg(path);
+std::unique_ptr<AudioStream> openByContent(std::unique_ptr<InputFile> input) {
+    [[maybe_unused]] const OggCodec ogg = probeOgg(*input);
 #if defined(PELGRA_AUDIO_HAVE_VORBISFILE) && defined(PELGRA_AUDIO_HAVE_OPUSFILE)
     if (ogg == OggCodec::Other) {
         noteFailure(Failure::UnsupportedFormat);
@@ -59,16 +58,16 @@ std::unique_ptr<AudioStream> openByContent([[maybe_unused]] const char* path) {
 #endif
 #if defined(PELGRA_AUDIO_HAVE_VORBISFILE)
     if (ogg == OggCodec::Vorbis) {
-        return VorbisFileStream::open(path);
+        return VorbisFileStream::open(std::move(input));
     }
 #endif
 #if defined(PELGRA_AUDIO_HAVE_OPUSFILE)
     if (ogg == OggCodec::Opus) {
-        return OpusFileStream::open(path);
+        return OpusFileStream::open(std::move(input));
     }
 #endif
 #if defined(PELGRA_AUDIO_HAVE_SNDFILE)
-    return SndfileStream::open(path);
+    return SndfileStream::open(std::move(input));
 #else
     noteFailure(Failure::UnsupportedFormat);
     return nullptr;
@@ -89,21 +88,27 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
 }
 
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
-    if (path == nullptr) {
-        noteFailure(Failure::InvalidArgument);
+    try {
+        Failure refusal = Failure::None;
+        std::unique_ptr<InputFile> input = InputFile::open(path, refusal);
+        if (input == nullptr) {
+            noteFailure(refusal);
+            return nullptr;
+        }
+        return openAudioStream(std::move(input));
+    } catch (...) {
+        noteFailure(Failure::OutOfMemory);
         return nullptr;
     }
-    std::error_code error;
-    if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
-        noteFailure(Failure::FileNotFound);
-        return nullptr;
-    }
-    if (std::filesystem::file_size(path, error) == 0 || error) {
+}
+
+std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<InputFile> input) {
+    if (input->size() == 0) {
         noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     try {
-        std::unique_ptr<AudioStream> stream = openByContent(path);
+        std::unique_ptr<AudioStream> stream = openByContent(std::move(input));
         if (stream == nullptr || !playable(stream->info())) {
             return nullptr;
         }

@@ -6,6 +6,8 @@
 #ifndef PELGRA_AUDIO_AUDIO_STREAM_H
 #define PELGRA_AUDIO_AUDIO_STREAM_H
 
+#include "file/InputFile.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -52,10 +54,12 @@ private:
     StreamInfo m_info;
 };
 
-// Null for a null path, a missing, empty or non-regular file, a format none of the
-// decoders takes, or one that is not mono or stereo or has an unplayable rate or no
-// frames. Prints nothing.
+// Null for a null path, a missing, empty or non-regular file, one the system refuses to
+// open, a format none of the decoders takes, or one that is not mono or stereo or has
+// an unplayable rate or no frames. Prints nothing. The stream keeps the file open.
 std::unique_ptr<AudioStream> openAudioStream(const char* path);
+// The same for a file opened already (its position does not matter).
+std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<InputFile> input);
 
 } // namespace pelgra::audio
 

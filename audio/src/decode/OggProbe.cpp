@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace pelgra::audio {
@@ -18,10 +17,12 @@ constexpr unsigned char kEndOfStream = 0x04;
 // A page holds at most 255 segments of 255 bytes after its header and segment table.
 constexpr std::size_t kMaxPageBytes = kPageHeaderBytes + 255 + 255 * 255;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+// The tags that taggers append after the last page.
+constexpr std::size_t kId3v1Bytes = 128;
+constexpr std::size_t kApeFooterBytes = 32;
+constexpr std::size_t kApeSizeAt = 12; // in the footer: the tag's size, footer included
+constexpr std::size_t kApeFlagsAt = 20;
+constexpr std::uint32_t kApeHasHeader = 0x80000000u; // one more footer-sized block
 
 bool isCapture(const unsigned char* bytes) {
     return std::memcmp(bytes, "OggS", 4) == 0;
@@ -43,15 +44,61 @@ std::size_t pageLength(const unsigned char* page, std::size_t available) {
     return length;
 }
 
+std::uint32_t littleEndian32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Where the tags that taggers append begin in the file: an ID3v1 tag (128
+// bytes from "TAG") at the very end, an APEv2 tag ending there or just before the ID3v1
+// tag. The file's size when there are none; anything else after the pages is no tag.
+std::int64_t startOfTags(InputFile& file) {
+    std::int64_t end = file.size();
+    std::array<unsigned char, 3> id3{};
+    if (end >= static_cast<std::int64_t>(kId3v1Bytes) &&
+        file.readAt(end - static_cast<std::int64_t>(kId3v1Bytes), id3.data(), id3.size()) &&
+        std::memcmp(id3.data(), "TAG", 3) == 0) {
+        end -= static_cast<std::int64_t>(kId3v1Bytes);
+    }
+    std::array<unsigned char, kApeFooterBytes> ape{};
+    if (end >= static_cast<std::int64_t>(kApeFooterBytes) &&
+        file.readAt(end - static_cast<std::int64_t>(kApeFooterBytes), ape.data(), ape.size()) &&
+        std::memcmp(ape.data(), "APETAGEX", 8) == 0) {
+        const bool hasHeader = (littleEndian32(ape.data() + kApeFlagsAt) & kApeHasHeader) != 0;
+        const std::int64_t tagBytes = std::int64_t{littleEndian32(ape.data() + kApeSizeAt)} +
+                                      (hasHeader ? static_cast<std::int64_t>(kApeFooterBytes) : 0);
+        if (tagBytes >= static_cast<std::int64_t>(kApeFooterBytes) && tagBytes <= end) {
+            end -= tagBytes;
+        }
+    }
+    return end;
+}
+
+// True when a page that closes its stream ends exactly at `end`.
+bool lastPageEndsAt(InputFile& file, std::int64_t end) {
+    if (end <= 0) {
+        return false;
+    }
+    const auto tailBytes =
+        static_cast<std::size_t>(std::min(end, static_cast<std::int64_t>(kMaxPageBytes)));
+    std::vector<unsigned char> tail(tailBytes);
+    if (!file.readAt(end - static_cast<std::int64_t>(tailBytes), tail.data(), tailBytes)) {
+        return false;
+    }
+    for (std::size_t at = tailBytes - std::min(tailBytes, kPageHeaderBytes) + 1; at-- > 0;) {
+        if (isCapture(tail.data() + at) &&
+            pageLength(tail.data() + at, tailBytes - at) == tailBytes - at) {
+            return (tail[at + kHeaderTypeAt] & kEndOfStream) != 0;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
-OggCodec probeOgg(const char* path) {
-    File file(std::fopen(path, "rb"));
-    if (file == nullptr) {
-        return OggCodec::NotOgg;
-    }
+OggCodec probeOgg(InputFile& file) {
     std::array<unsigned char, kPageHeaderBytes + 255 + 8> head{};
-    const std::size_t got = std::fread(head.data(), 1, head.size(), file.get());
+    const std::size_t got = file.seek(0, SEEK_SET) ? file.read(head.data(), head.size()) : 0;
     if (got < 4 || !isCapture(head.data())) {
         return OggCodec::NotOgg;
     }
@@ -69,30 +116,11 @@ OggCodec probeOgg(const char* path) {
     return OggCodec::Other;
 }
 
-bool oggEndsWhole(const char* path) {
-    File file(std::fopen(path, "rb"));
-    if (file == nullptr || std::fseek(file.get(), 0, SEEK_END) != 0) {
-        return false;
-    }
-    const long size = std::ftell(file.get());
-    if (size <= 0) {
-        return false;
-    }
-    const auto tailBytes = std::min<std::size_t>(static_cast<std::size_t>(size), kMaxPageBytes);
-    std::vector<unsigned char> tail(tailBytes);
-    if (std::fseek(file.get(), size - static_cast<long>(tailBytes), SEEK_SET) != 0 ||
-        std::fread(tail.data(), 1, tailBytes, file.get()) != tailBytes) {
-        return false;
-    }
-    // The last page is the one that starts with a capture pattern and ends exactly at
-    // the end of the file.
-    for (std::size_t at = tailBytes - std::min(tailBytes, kPageHeaderBytes) + 1; at-- > 0;) {
-        if (isCapture(tail.data() + at) &&
-            pageLength(tail.data() + at, tailBytes - at) == tailBytes - at) {
-            return (tail[at + kHeaderTypeAt] & kEndOfStream) != 0;
-        }
-    }
-    return false;
+bool oggEndsWhole(InputFile& file) {
+    // "TAG" may also begin the last 128 bytes of a page by chance.
+    const std::int64_t tagsAt = startOfTags(file);
+    return lastPageEndsAt(file, file.size()) ||
+           (tagsAt != file.size() && lastPageEndsAt(file, tagsAt));
 }
 
 } // namespace pelgra::audio

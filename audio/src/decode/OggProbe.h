@@ -1,7 +1,10 @@
 // What an Ogg file holds and whether it ends where it should, read from its pages'
-// headers alone: enough to pick a decoder and to tell a file cut short.
+// headers alone: enough to pick a decoder and to tell a file cut short. Each reads where
+// it needs and leaves the file's position anywhere.
 #ifndef PELGRA_AUDIO_OGG_PROBE_H
 #define PELGRA_AUDIO_OGG_PROBE_H
+
+#include "file/InputFile.h"
 
 namespace pelgra::audio {
 
@@ -12,11 +15,12 @@ enum class OggCodec {
     Other, // an Ogg stream of another codec, or a damaged first page
 };
 
-OggCodec probeOgg(const char* path);
+OggCodec probeOgg(InputFile& file);
 
-// True when the file's last page is whole, ends the file and closes its stream: a
-// file cut short anywhere after its first page fails this.
-bool oggEndsWhole(const char* path);
+// True when the file's last page is whole, ends the file (or is followed by nothing but
+// an ID3v1 or APEv2 tag) and closes its stream: a file cut short anywhere after its
+// first page fails this.
+bool oggEndsWhole(InputFile& file);
 
 } // namespace pelgra::audio
 

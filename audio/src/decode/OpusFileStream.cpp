@@ -13,12 +13,33 @@ namespace {
 constexpr int kOpusRate = 48000;
 constexpr int kMaxReadFrames = 4096;
 constexpr int kMaxHoles = 64;
+
+// libopusfile reads the file through the library's own handle of it, which the stream
+// closes: no close function.
+int readFrom(void* input, unsigned char* into, int bytes) {
+    return bytes <= 0 ? 0
+                      : static_cast<int>(static_cast<InputFile*>(input)->read(
+                            into, static_cast<std::size_t>(bytes)));
+}
+
+int seekIn(void* input, opus_int64 offset, int whence) {
+    return static_cast<InputFile*>(input)->seek(offset, whence) ? 0 : -1;
+}
+
+opus_int64 tellIn(void* input) {
+    return static_cast<InputFile*>(input)->tell();
+}
+
+constexpr OpusFileCallbacks kReading = {readFrom, seekIn, tellIn, nullptr};
 } // namespace
 
-std::unique_ptr<AudioStream> OpusFileStream::open(const char* path) {
+std::unique_ptr<AudioStream> OpusFileStream::open(std::unique_ptr<InputFile> input) {
+    const bool whole = oggEndsWhole(*input);
     int error = 0;
-    // On failure libopusfile closes the file and frees all it set up.
-    OggOpusFile* file = op_open_file(path, &error);
+    // On failure libopusfile frees all it set up.
+    OggOpusFile* file = input->seek(0, SEEK_SET)
+                            ? op_open_callbacks(input.get(), &kReading, nullptr, 0, &error)
+                            : nullptr;
     if (file == nullptr) {
         noteFailure(Failure::FileDamaged); // the probe found Opus: this one is damaged
         return nullptr;
@@ -34,12 +55,12 @@ std::unique_ptr<AudioStream> OpusFileStream::open(const char* path) {
     info.channels = 2;
     info.sampleRate = kOpusRate;
     info.frames = frames;
-    info.cutShort = !oggEndsWhole(path);
+    info.cutShort = !whole;
     if (const OpusTags* tags = op_tags(file, 0)) {
         info.loop = loopFromComments(tags->user_comments, tags->comments, frames);
     }
     try {
-        return std::unique_ptr<AudioStream>(new OpusFileStream(file, info));
+        return std::unique_ptr<AudioStream>(new OpusFileStream(std::move(input), file, info));
     } catch (...) {
         op_free(file);
         throw;

@@ -2,35 +2,85 @@
 
 #include "failure/FailureReason.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdlib>
 #include <mutex>
+#include <string_view>
 
 namespace pelgra::audio {
 namespace {
 
-// libsndfile quietly shortens a WAV or AIFF whose data chunk claims more than the file
-// holds, and notes it in its log as "data : <claimed> (should be <actual>)".
-bool dataChunkCutShort(SNDFILE* file) {
+// The sizes libsndfile checks against the file's length, which its log notes as
+// "<size> : <claimed> (should be <actual>)": a container's (WAV's RIFF, AIFF's and 8SVX's
+// FORM, W64's riff, RF64's Riff size) and the sound data's (WAV's data, AIFF's SSND, AU's
+// Data Size, 8SVX's BODY). Other lines of that form (a wrong byte rate, say) are no
+// sizes. CAF refuses such a file itself; FLAC fails where its frames stop.
+constexpr std::array<std::string_view, 8> kSizes = {"RIFF", "FORM", "riff",      "Riff size",
+                                                    "data", "SSND", "Data Size", "BODY"};
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos
+               ? std::string_view()
+               : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// libsndfile quietly shortens a file whose header claims more than the file holds, and
+// plays what there is: such a file was cut short.
+bool claimsMoreThanItHolds(SNDFILE* file) {
     std::array<char, 8192> log{};
     sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
     log.back() = '\0';
-    const char* data = std::strstr(log.data(), "data : ");
-    if (data == nullptr) {
-        return false;
+    constexpr std::string_view kShouldBe = "(should be ";
+    for (std::string_view rest(log.data()); !rest.empty();) {
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        rest.remove_prefix(std::min(line.size() + 1, rest.size()));
+        const std::size_t colon = line.find(" : ");
+        const std::size_t shouldBe = line.find(kShouldBe);
+        if (colon == std::string_view::npos || shouldBe == std::string_view::npos ||
+            std::find(kSizes.begin(), kSizes.end(), trimmed(line.substr(0, colon))) ==
+                kSizes.end()) {
+            continue;
+        }
+        // The log is one string: each number ends within it.
+        const long long claimed = std::strtoll(line.data() + colon + 3, nullptr, 0);
+        const long long actual =
+            std::strtoll(line.data() + shouldBe + kShouldBe.size(), nullptr, 0);
+        if (claimed > actual) {
+            return true;
+        }
     }
-    const char* lineEnd = std::strchr(data, '\n');
-    const char* shouldBe = std::strstr(data, "should be");
-    return shouldBe != nullptr && (lineEnd == nullptr || shouldBe < lineEnd);
+    return false;
+}
+
+// libsndfile reads the file through the library's own handle of it.
+sf_count_t lengthOf(void* input) {
+    return static_cast<InputFile*>(input)->size();
+}
+
+sf_count_t seekIn(sf_count_t offset, int whence, void* input) {
+    auto* file = static_cast<InputFile*>(input);
+    return file->seek(offset, whence) ? file->tell() : -1;
+}
+
+sf_count_t readFrom(void* into, sf_count_t bytes, void* input) {
+    return static_cast<sf_count_t>(
+        static_cast<InputFile*>(input)->read(into, static_cast<std::size_t>(bytes)));
+}
+
+sf_count_t tellIn(void* input) {
+    return static_cast<InputFile*>(input)->tell();
 }
 
 // libsndfile writes why a file failed to open into one global buffer, with no lock of
 // its own: opens go one at a time, and a failure's reason is read before the next.
 // Decoding, the long part, runs on in parallel.
-SNDFILE* openOneAtATime(const char* path, SF_INFO& info) {
+SNDFILE* openOneAtATime(InputFile& input, SF_INFO& info) {
+    SF_VIRTUAL_IO reading = {lengthOf, seekIn, readFrom, nullptr, tellIn};
     static std::mutex opening;
     std::lock_guard lock(opening);
-    SNDFILE* file = sf_open(path, SFM_READ, &info);
+    SNDFILE* file = sf_open_virtual(&reading, SFM_READ, &info, &input);
     if (file == nullptr) {
         const int reason = sf_error(nullptr);
         noteFailure(reason == SF_ERR_UNRECOGNISED_FORMAT || reason == SF_ERR_UNSUPPORTED_ENCODING
@@ -61,9 +111,13 @@ const char* codecName(int format) {
 
 } // namespace
 
-std::unique_ptr<AudioStream> SndfileStream::open(const char* path) {
+std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<InputFile> input) {
+    if (!input->seek(0, SEEK_SET)) {
+        noteFailure(Failure::FileDamaged);
+        return nullptr;
+    }
     SF_INFO sfInfo{};
-    SNDFILE* file = openOneAtATime(path, sfInfo);
+    SNDFILE* file = openOneAtATime(*input, sfInfo);
     if (file == nullptr) {
         return nullptr;
     }
@@ -72,9 +126,9 @@ std::unique_ptr<AudioStream> SndfileStream::open(const char* path) {
     info.channels = sfInfo.channels;
     info.sampleRate = sfInfo.samplerate;
     info.frames = sfInfo.frames;
-    info.cutShort = dataChunkCutShort(file);
+    info.cutShort = claimsMoreThanItHolds(file);
     try {
-        return std::unique_ptr<AudioStream>(new SndfileStream(file, info));
+        return std::unique_ptr<AudioStream>(new SndfileStream(std::move(input), file, info));
     } catch (...) {
         sf_close(file);
         throw;

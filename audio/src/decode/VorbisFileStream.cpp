@@ -10,12 +10,30 @@
 namespace pelgra::audio {
 namespace {
 constexpr int kMaxHoles = 64;
+
+// libvorbisfile reads the file through the library's own handle of it, which the stream
+// closes: no close function.
+std::size_t readFrom(void* into, std::size_t size, std::size_t count, void* input) {
+    return size == 0 ? 0 : static_cast<InputFile*>(input)->read(into, size * count) / size;
+}
+
+int seekIn(void* input, ogg_int64_t offset, int whence) {
+    return static_cast<InputFile*>(input)->seek(offset, whence) ? 0 : -1;
+}
+
+long tellIn(void* input) {
+    return static_cast<long>(static_cast<InputFile*>(input)->tell());
+}
+
+constexpr ov_callbacks kReading = {readFrom, seekIn, nullptr, tellIn};
 } // namespace
 
-std::unique_ptr<AudioStream> VorbisFileStream::open(const char* path) {
+std::unique_ptr<AudioStream> VorbisFileStream::open(std::unique_ptr<InputFile> input) {
+    const bool whole = oggEndsWhole(*input);
     auto file = std::make_unique<OggVorbis_File>();
-    // On failure libvorbisfile closes the file and frees all it set up.
-    if (ov_fopen(path, file.get()) != 0) {
+    // On failure libvorbisfile frees all it set up.
+    if (!input->seek(0, SEEK_SET) ||
+        ov_open_callbacks(input.get(), file.get(), nullptr, 0, kReading) != 0) {
         noteFailure(Failure::FileDamaged); // the probe found Vorbis: this one is damaged
         return nullptr;
     }
@@ -31,12 +49,13 @@ std::unique_ptr<AudioStream> VorbisFileStream::open(const char* path) {
     info.channels = first->channels;
     info.sampleRate = static_cast<int>(first->rate);
     info.frames = frames;
-    info.cutShort = !oggEndsWhole(path);
+    info.cutShort = !whole;
     if (const vorbis_comment* comments = ov_comment(file.get(), 0)) {
         info.loop = loopFromComments(comments->user_comments, comments->comments, frames);
     }
     try {
-        return std::unique_ptr<AudioStream>(new VorbisFileStream(std::move(file), info));
+        return std::unique_ptr<AudioStream>(
+            new VorbisFileStream(std::move(input), std::move(file), info));
     } catch (...) {
         ov_clear(file.get());
         throw;

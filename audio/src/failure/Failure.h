@@ -15,6 +15,7 @@ enum class Failure : std::uint8_t {
     InvalidArgument,   // an argument out of its range, a null name or pointer
     InvalidHandle,     // a sample or song handle that is null, freed, stale or forged
     FileNotFound,      // no file of that name, or not a regular file
+    FileNotOpened,     // the system refused to open the file (too many open, no permission)
     FileDamaged,       // empty, cut short or damaged, or a header with an impossible rate
     UnsupportedFormat, // no format read as this kind of sound (or left out of this build)
     FileTooLarge,      // a sample or song file beyond the library's size limits

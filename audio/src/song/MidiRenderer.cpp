@@ -2,12 +2,12 @@
 
 #include "MidiChunks.h"
 #include "failure/FailureReason.h"
+#include "file/InputFile.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fluidsynth.h>
-#include <fstream>
 #include <mutex>
 #include <optional>
 
@@ -41,13 +41,15 @@ bool isWellFormedMidi(const std::vector<std::uint8_t>& file) {
     return true;
 }
 
-// A SoundFont 2 file by its RIFF header. Only these reach FluidSynth: it hands other
-// files on to loaders that report their errors on the standard error stream.
+// A regular SoundFont 2 file by its RIFF header. Only these reach FluidSynth: it hands
+// other files on to loaders that report their errors on the standard error stream, and
+// would wait on a named pipe.
 bool isSoundFont2(const char* path) {
-    std::ifstream file(path, std::ios::binary);
+    Failure refusal = Failure::None;
+    const std::unique_ptr<InputFile> file = InputFile::open(path, refusal);
     char header[12] = {};
-    file.read(header, sizeof header);
-    return file && std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "sfbk", 4) == 0;
+    return file != nullptr && file->readAt(0, header, sizeof header) &&
+           std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "sfbk", 4) == 0;
 }
 
 void silenceFluidSynth() {

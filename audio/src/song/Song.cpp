@@ -65,10 +65,17 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         return nullptr;
     }
     try {
+        Failure refusal = Failure::None;
+        std::unique_ptr<InputFile> input = InputFile::open(path, refusal);
+        if (input == nullptr) {
+            noteFailure(refusal);
+            return nullptr;
+        }
         std::unique_ptr<SongRenderer> renderer;
-        if (isSampledAudioFile(path)) {
-            renderer = StreamRenderer::open(path, mixRate);
-        } else if (std::optional<std::vector<std::uint8_t>> file = readSongFile(path)) {
+        if (isSampledAudioFile(*input)) {
+            renderer = StreamRenderer::open(std::move(input), mixRate);
+        } else if (std::optional<std::vector<std::uint8_t>> file = readSongFile(*input)) {
+            input.reset(); // read whole: no need to hold it
             renderer = openRenderer(std::move(*file), mixRate);
         }
         if (renderer == nullptr) {

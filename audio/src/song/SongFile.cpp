@@ -4,48 +4,30 @@
 
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace pelgra::audio {
 
-std::optional<std::vector<std::uint8_t>> readSongFile(const char* path) {
-    if (path == nullptr) {
-        noteFailure(Failure::InvalidArgument);
-        return std::nullopt;
-    }
-    std::error_code error;
-    if (*path == '\0' || !std::filesystem::is_regular_file(path, error)) {
-        noteFailure(Failure::FileNotFound);
-        return std::nullopt;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size == 0) {
+std::optional<std::vector<std::uint8_t>> readSongFile(InputFile& file) {
+    const std::int64_t size = file.size();
+    if (size == 0) {
         noteFailure(Failure::FileDamaged);
         return std::nullopt;
     }
-    if (size > kMaxSongFileBytes) {
+    if (static_cast<std::uintmax_t>(size) > kMaxSongFileBytes) {
         noteFailure(Failure::FileTooLarge);
         return std::nullopt;
     }
-    std::ifstream file(path, std::ios::binary);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (!file || file.gcount() != static_cast<std::streamsize>(size)) {
+    if (!file.readAt(0, bytes.data(), bytes.size())) {
         noteFailure(Failure::FileDamaged);
         return std::nullopt;
     }
     return bytes;
 }
 
-bool isSampledAudioFile(const char* path) {
-    if (path == nullptr || *path == '\0') {
-        return false;
-    }
+bool isSampledAudioFile(InputFile& file) {
     std::array<unsigned char, 12> head{};
-    std::ifstream file(path, std::ios::binary);
-    file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    if (file.gcount() < 4) {
+    if ((file.seek(0, SEEK_SET) ? file.read(head.data(), head.size()) : 0) < 4) {
         return false;
     }
     const auto startsWith = [&](const char* magic, std::size_t at = 0) {

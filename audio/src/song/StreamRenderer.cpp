@@ -15,8 +15,9 @@ LoopPoints loopOf(const StreamInfo& info) {
 }
 } // namespace
 
-std::unique_ptr<StreamRenderer> StreamRenderer::open(const char* path, int mixRate) {
-    std::unique_ptr<AudioStream> stream = openAudioStream(path);
+std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<InputFile> input,
+                                                     int mixRate) {
+    std::unique_ptr<AudioStream> stream = openAudioStream(std::move(input));
     if (stream == nullptr) {
         return nullptr;
     }

@@ -25,8 +25,9 @@ class StreamResampler;
 
 class StreamRenderer final : public SongRenderer {
 public:
-    // Null when the file is not a sampled audio file the library decodes.
-    static std::unique_ptr<StreamRenderer> open(const char* path, int mixRate);
+    // Null when the file is not a sampled audio file the library decodes. The song keeps
+    // the file open while it lives.
+    static std::unique_ptr<StreamRenderer> open(std::unique_ptr<InputFile> input, int mixRate);
     ~StreamRenderer() override;
     StreamRenderer(const StreamRenderer&) = delete;
     StreamRenderer& operator=(const StreamRenderer&) = delete;
