@@ -223,8 +223,9 @@ PELGRA_AUDIO_API const char* PelgraAudio_GetErrorString(int code);
 /* Chooses the output for the next FSOUND_Init, overriding PELGRA_AUDIO_OUTPUT:
  * "sdl" (the default: the SDL2 audio device), "null" (mixed in real time by a thread
  * of the library and discarded) or "manual" (mixed only by PelgraAudio_Render).
- * NULL returns to the environment's choice. Returns 1 when accepted, 0 for an
- * unknown name or while the library runs.
+ * NULL returns to the environment's choice. Returns 1 when accepted, 0 for a name
+ * this build has no output for (a build without SDL2 has no "sdl"), as FSOUND_Init
+ * refuses such a name in PELGRA_AUDIO_OUTPUT, or while the library runs.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 
