@@ -21,6 +21,9 @@
  * line ("Blocks:") what it may wait for beyond that lock; the only waits for the audio
  * thread are for the end of a mix in progress (one callback's work at most), when a
  * song leaves the mixer and when the library closes.
+ * A child forked while the library runs (POSIX) copies it without its threads: the
+ * child may only call FSOUND_Close, and then FSOUND_Init anew. Fork while no other
+ * thread is inside a library call.
  */
 #ifndef PELGRA_AUDIO_H
 #define PELGRA_AUDIO_H
@@ -120,9 +123,12 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int flags);
 
 /* Stops every voice and song, frees every sample and song still loaded and closes
- * the output. Harmless when the library does not run.
+ * the output. Harmless when the library does not run. In a forked child, for the run
+ * its parent started: lets go of the child's copy without stopping it (its threads are
+ * the parent's; the parent's device is left alone) and leaks the copy's memory; the
+ * child may then FSOUND_Init anew.
  * Blocks: until a callback in progress ends, the device closes and the song worker
- * has let go of each song, under the lock. */
+ * has let go of each song, under the lock; in a forked child, never. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
 /* Master volume of the sound-effect voices: 0..255, clamped. Songs are untouched
