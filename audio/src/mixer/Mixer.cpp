@@ -10,7 +10,7 @@
 namespace pelgra::audio {
 
 namespace {
-std::uint64_t slotBit(int slot) {
+constexpr std::uint64_t slotBit(int slot) noexcept {
     return std::uint64_t{1} << slot;
 }
 } // namespace
