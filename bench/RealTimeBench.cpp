@@ -267,6 +267,31 @@ void idleRender(benchmark::State& state) {
 }
 BENCHMARK(idleRender)->Unit(benchmark::kNanosecond);
 
+// The same with a song loaded that was played, stopped and has faded out: a stopped song
+// should cost an idle callback nothing.
+void idleRenderStoppedSong(benchmark::State& state) {
+    if (!start("manual", 32)) {
+        state.SkipWithError("the library did not start");
+        return;
+    }
+    static const std::string songFile = writeSong();
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(songFile.c_str());
+    std::vector<float> out(2 * kCallbackFrames);
+    FMUSIC_PlaySong(song);
+    PelgraAudio_Render(out.data(), kCallbackFrames);
+    FMUSIC_StopSong(song);
+    for (int callback = 0; callback < 10; ++callback) { // well past the fade-out
+        PelgraAudio_Render(out.data(), kCallbackFrames);
+    }
+    for (auto _ : state) {
+        PelgraAudio_Render(out.data(), kCallbackFrames);
+        benchmark::DoNotOptimize(out.data());
+    }
+    FMUSIC_FreeSong(song);
+    FSOUND_Close();
+}
+BENCHMARK(idleRenderStoppedSong)->Unit(benchmark::kNanosecond);
+
 #if defined(PELGRA_BENCH_HAVE_SDL_MIXER)
 std::atomic<int> g_mixerCallbacks{0};
 

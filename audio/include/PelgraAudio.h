@@ -30,6 +30,9 @@
  * Each call says in its "Blocks:" line what it may wait for beyond that lock; the only
  * waits for the audio thread are for the end of a mix in progress (one callback's work
  * at most), when a song leaves the mixer and when the library closes.
+ * A child forked while the library runs (POSIX) copies it without its threads: the
+ * child may only call FSOUND_Close, and then FSOUND_Init anew. Fork while no other
+ * thread is inside a library call.
  */
 #ifndef PELGRA_AUDIO_H
 #define PELGRA_AUDIO_H
@@ -171,12 +174,15 @@ PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned 
 
 /* Stops the library: stops every voice and song, frees every sample and song still
  * loaded (their handles go stale) and closes the output. A load reading its file on
- * another thread meanwhile fails. Harmless when the library does not run.
+ * another thread meanwhile fails. Harmless when the library does not run. In a forked
+ * child, for the run its parent started: lets go of the child's copy without stopping
+ * it (its threads are the parent's; the parent's device is left alone) and leaks the
+ * copy's memory; the child may then FSOUND_Init anew.
  * Returns: nothing.
  * Errors: none; it leaves PelgraAudio_GetError() as it was.
  * Blocks: until a mix in progress ends (a callback, or a PelgraAudio_Render on another
  * thread), the output has closed and the song worker has let go of each song, under
- * the lock. */
+ * the lock; in a forked child, never. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
 /* Sets the master volume of the sound-effect voices: 0..PELGRA_AUDIO_MAX_VOLUME,
@@ -347,11 +353,13 @@ PELGRA_AUDIO_API const char* PelgraAudio_GetErrorString(int code);
 /* Chooses the output for the next FSOUND_Init, overriding $PELGRA_AUDIO_OUTPUT:
  * "sdl" (the default: the SDL2 audio device), "null" (mixed in real time by a thread
  * of the library and discarded) or "manual" (mixed only by PelgraAudio_Render).
- * NULL returns to the environment's choice. A name this build lacks is accepted here
- * and refused by FSOUND_Init.
+ * NULL returns to the environment's choice. A name this build has no output for (a
+ * build without SDL2 has no "sdl") is refused, as FSOUND_Init refuses such a name in
+ * $PELGRA_AUDIO_OUTPUT.
  * Returns: 1 when accepted; 0 otherwise.
  * Errors: PELGRA_AUDIO_ERR_INITIALIZED (checked first),
- * PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT (none of the three names), PELGRA_AUDIO_ERR_MEMORY.
+ * PELGRA_AUDIO_ERR_UNKNOWN_OUTPUT (a name this build has no output for),
+ * PELGRA_AUDIO_ERR_MEMORY.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetOutput(const char* name);
 

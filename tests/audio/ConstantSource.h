@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-// Adds a constant to both sides; counts how often it was pulled.
+// Adds a constant to both sides; counts how often it was pulled; rests when told to.
 class ConstantSource final : public pelgra::audio::StreamSource {
 public:
     explicit ConstantSource(float value) : m_value(value) {}
@@ -18,10 +18,13 @@ public:
         return frames;
     }
     int pulls() const { return m_pulls.load(); }
+    bool resting() const noexcept override { return m_resting.load(); }
+    void setResting(bool resting) { m_resting.store(resting); }
 
 private:
     float m_value;
     std::atomic<int> m_pulls{0};
+    std::atomic<bool> m_resting{false};
 };
 
 #endif

@@ -1,10 +1,21 @@
-// The null output mixes on a thread of the library, in real time.
+// The null output mixes on a thread of the library, in real time; a forked child of a
+// process where it runs may close its copy of the library and start anew.
+#include "DemoSongs.h"
 #include "PelgraAudio.h"
+#include "TestSounds.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -25,5 +36,61 @@ TEST(NullOutputTest, MixesOnItsOwnThreadUntilClosed) {
     FSOUND_Close();
     PelgraAudio_SetOutput(nullptr);
 }
+
+#if !defined(_WIN32)
+// In a forked child: starts the library anew on the manual output and plays the song
+// from `songFile`; true when it is heard (its song worker runs in this process).
+bool startsAnewAndPlays(const std::string& songFile) {
+    if (PelgraAudio_SetOutput("manual") != 1 || FSOUND_Init(48000, 8, 0) != 1) {
+        return false;
+    }
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(songFile.c_str());
+    FMUSIC_PlaySong(song);
+    std::vector<float> out(2 * 12000);
+    PelgraAudio_Render(out.data(), 12000);
+    FSOUND_Close();
+    return std::any_of(out.begin(), out.end(), [](float value) { return std::abs(value) > 0.05f; });
+}
+
+// The child's copy of the library holds threads (the null output's, the song worker's)
+// that only the parent has: its close must not wait for them.
+TEST(NullOutputTest, AForkedChildClosesItsCopyAndStartsAnew) {
+    const testsupport::ScratchFolder folder("fork");
+    const std::vector<std::uint8_t> bytes = pelgra::gen::makeDemoModule();
+    const std::string songFile =
+        folder.writeBytes("demo.mod", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    ASSERT_EQ(PelgraAudio_SetOutput("null"), 1);
+    ASSERT_EQ(FSOUND_Init(48000, 8, 0), 1);
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(songFile.c_str());
+    ASSERT_NE(song, nullptr);
+    FMUSIC_PlaySong(song);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(20); // a hang ends the child with SIGALRM
+        FSOUND_Close();
+        _exit(startsAnewAndPlays(songFile) ? 0 : 1);
+    }
+    int status = 0;
+    pid_t ended = 0;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((ended = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (ended != child) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the child did not end";
+    }
+    ASSERT_TRUE(WIFEXITED(status))
+        << "the child hung, in its close or its new run (ended by signal " << WTERMSIG(status)
+        << ")";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child could not play a song after starting anew";
+    FSOUND_Close();
+    PelgraAudio_SetOutput(nullptr);
+}
+#endif
 
 } // namespace

@@ -148,6 +148,13 @@ TEST_F(SongCallsTest, LoadsAreLimitedByHandlesAndOnlyPlayingSongsTakeMixerSlots)
     EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots]), 1) << "the slot of a song whose fade-out ended";
     EXPECT_EQ(stats().songsPlaying, kSlots);
     EXPECT_EQ(FMUSIC_PlaySong(songs.front()), 0);
+
+    // A paused song rests once faded out; its stop must still reach the mixer.
+    FMUSIC_SetPaused(songs[1], 1);
+    render(kSettle);
+    FMUSIC_StopSong(songs[1]);
+    render(kSettle);
+    EXPECT_EQ(FMUSIC_PlaySong(songs[kSlots + 1]), 1) << "the slot of a paused song stopped";
 }
 
 TEST_F(SongCallsTest, NonSongsAndCallsOutsideARunAreRefused) {

@@ -87,4 +87,29 @@ TEST(StreamSourceTest, DetachedSourcesAreNoLongerPulled) {
     EXPECT_EQ(mixer.attachSource(extra), 3) << "the slot is free again";
 }
 
+// A stopped song whose fade-out has been mixed costs an idle callback nothing: the mixer
+// stops pulling it until the application wakes its slot.
+TEST(StreamSourceTest, ARestingSourceIsNotPulledUntilItsSlotIsWoken) {
+    Mixer mixer(48000, 4);
+    ConstantSource song(0.25f);
+    const int slot = mixer.attachSource(song);
+    std::vector<float> out(2 * Mixer::kBlockFrames);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    song.setResting(true);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    EXPECT_EQ(song.pulls(), 2);
+    for (int callback = 0; callback < 10; ++callback) {
+        mixer.render(out.data(), Mixer::kBlockFrames);
+    }
+    EXPECT_EQ(song.pulls(), 2) << "pulled while resting";
+    EXPECT_EQ(out.back(), 0.0f);
+
+    song.setResting(false);
+    mixer.wakeSource(slot);
+    mixer.render(out.data(), Mixer::kBlockFrames);
+    mixer.render(out.data(), Mixer::kBlockFrames); // past the limiter's delay
+    EXPECT_EQ(song.pulls(), 4);
+    EXPECT_FLOAT_EQ(out.back(), 0.25f);
+}
+
 } // namespace

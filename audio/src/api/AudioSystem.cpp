@@ -81,13 +81,23 @@ bool AudioSystem::init(int mixRate, int voices) {
 
 void AudioSystem::close() {
     std::lock_guard lock(m_mutex);
-    if (m_session) {
-        // No mix runs after this, so everything can go at once.
-        m_session->output->stop();
-        m_songs.removeAll();
-        m_samples.removeAll();
-        m_session.reset();
+    if (!m_session) {
+        return;
     }
+    if (m_session->process != currentProcess()) {
+        // A forked child's copy: stopping it would wait for threads that exist only in
+        // the parent and close the parent's device. Let go of it, leaking the copy.
+        m_renderGate.abandon();
+        m_songs.abandonAll();
+        m_samples.abandonAll();
+        static_cast<void>(m_session.release());
+        return;
+    }
+    // No mix runs after this, so everything can go at once.
+    m_session->output->stop();
+    m_songs.removeAll();
+    m_samples.removeAll();
+    m_session.reset();
 }
 
 bool AudioSystem::setMasterVolume(int volume) {

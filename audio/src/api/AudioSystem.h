@@ -63,7 +63,8 @@ public:
 private:
     AudioSystem() = default;
     std::string chosenOutput() const;
-    // Runs act(Song&) on a live song under the application lock; false for anything else.
+    // Runs act(Song&) on a live song under the application lock, then wakes its mixer
+    // slot; false for anything else.
     template <typename Act> bool withSong(std::uintptr_t handle, Act&& act);
     // Files what was loaded outside the lock in `table`, for the session numbered `serial`:
     // its handle, or 0 when that session closed meanwhile (perhaps to start again) or the

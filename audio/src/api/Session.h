@@ -10,6 +10,7 @@
 #include "mixer/RetiredSamples.h"
 #include "mixer/StreamSource.h"
 #include "output/Output.h"
+#include "process/CurrentProcess.h"
 #include "sample/Sample.h"
 #include "song/Song.h"
 
@@ -35,6 +36,9 @@ struct Session {
 
     // Tells one run of the library from the next (from 1), for a load that spans a close.
     const std::uint64_t serial;
+    // The process that started it: a forked child holds a copy whose threads and device
+    // are its parent's.
+    const std::int64_t process = currentProcess();
     Mixer mixer;
     SampleTable& samples;
     SongTable& songs;

@@ -1,10 +1,24 @@
 // The song calls of the library object: each song is opened on the calling thread,
 // mixed from a stream-source slot while it plays, and controlled under the application
 // lock, so that no other thread can free it meanwhile. Loading is limited by the handle
-// table alone; the mixer's slots limit only the songs heard at once.
+// table alone; the mixer's slots limit only the songs heard at once. The mixer lets a
+// song rest once its stop or pause has faded out: every call that changes a song wakes
+// its slot after the change.
 #include "api/AudioSystem.h"
 
 namespace pelgra::audio {
+
+namespace {
+
+// Applies act(Song&) to the song, then has the mixer pull it again if it rested.
+template <typename Act> void change(Session& session, LoadedSong& loaded, Act&& act) {
+    act(*loaded.song);
+    if (loaded.slot >= 0) {
+        session.mixer.wakeSource(loaded.slot);
+    }
+}
+
+} // namespace
 
 template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& act) {
     return withSession(false, [&](Session& session) {
@@ -13,7 +27,7 @@ template <typename Act> bool AudioSystem::withSong(std::uintptr_t handle, Act&& 
             noteFailure(Failure::InvalidHandle);
             return false;
         }
-        act(*loaded->song);
+        change(session, *loaded, act);
         return true;
     });
 }
@@ -85,7 +99,7 @@ bool AudioSystem::playSong(std::uintptr_t handle) {
             noteFailure(Failure::LimitReached);
             return false;
         }
-        loaded->song->play();
+        change(session, *loaded, [](Song& song) { song.play(); });
         return true;
     });
 }
@@ -100,7 +114,8 @@ bool AudioSystem::setSongPaused(std::uintptr_t handle, bool paused) {
 
 bool AudioSystem::stopAllSongs() {
     return withSession(false, [](Session& session) {
-        session.songs.forEach([](LoadedSong& loaded) { loaded.song->stop(); });
+        session.songs.forEach(
+            [&](LoadedSong& loaded) { change(session, loaded, [](Song& song) { song.stop(); }); });
         return true;
     });
 }

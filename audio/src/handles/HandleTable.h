@@ -72,6 +72,16 @@ public:
         return removed;
     }
 
+    // Makes every handle stale without destroying the objects, which are leaked: for a
+    // forked child, whose copies are still held by threads only its parent has.
+    void abandonAll() noexcept {
+        for (std::size_t index = 0; index < m_slots.size(); ++index) {
+            if (m_slots[index].object) {
+                static_cast<void>(remove(encode(index, m_slots[index].generation)).release());
+            }
+        }
+    }
+
     // Calls visit(T&) for every live object.
     template <typename Visit> void forEach(Visit&& visit) const {
         for (const Slot& slot : m_slots) {

@@ -9,6 +9,14 @@
 
 namespace pelgra::audio {
 
+namespace {
+constexpr std::uint64_t slotBit(int slot) noexcept {
+    return std::uint64_t{1} << slot;
+}
+} // namespace
+
+static_assert(Mixer::kSourceSlots <= 64, "a slot is a bit of a 64-bit mask");
+
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
@@ -102,11 +110,18 @@ int Mixer::attachSource(StreamSource& source) {
         auto& entry = m_sources[static_cast<std::size_t>(slot)];
         if (entry.load(std::memory_order_relaxed) == nullptr) {
             entry.store(&source, std::memory_order_seq_cst);
-            m_sourcesAttached.fetch_add(1, std::memory_order_release);
+            wakeSource(slot);
             return slot;
         }
     }
     return -1;
+}
+
+void Mixer::wakeSource(int slot) {
+    if (slot >= 0 && slot < kSourceSlots) {
+        // Released after the change to the source: the callback that takes the bit sees it.
+        m_wokenSources.fetch_or(slotBit(slot), std::memory_order_release);
+    }
 }
 
 void Mixer::detachSource(int slot) {
@@ -120,7 +135,6 @@ void Mixer::detachSource(int slot) {
         nullptr) {
         return;
     }
-    m_sourcesAttached.fetch_sub(1, std::memory_order_release);
     const std::uint64_t epoch = m_mixEpoch.load(std::memory_order_seq_cst);
     if (epoch % 2 == 1) {
         while (m_mixEpoch.load(std::memory_order_acquire) == epoch) {
@@ -142,13 +156,15 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
     m_mixEpoch.fetch_add(1, std::memory_order_seq_cst);
 
     applyCommands();
+    takeWokenSources();
     m_outputStage.beginCallback();
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
-    if (m_voicesInUse == 0 && m_tailsFading == 0 &&
-        m_sourcesAttached.load(std::memory_order_acquire) == 0 && m_outputStage.drained()) {
-        // Nothing can sound, and the limiter's delay holds nothing still to be heard:
-        // silence without a pass over voices, slots, frames or the limiter.
+    if (m_voicesInUse == 0 && m_tailsFading == 0 && m_awakeSources == 0 &&
+        m_outputStage.drained()) {
+        // Nothing can sound (no voice, no source but resting ones), and the limiter's
+        // delay holds nothing still to be heard: silence without a pass over voices,
+        // slots, frames or the limiter.
         std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
         m_voicesMixed = false;
         m_sourcesMixed = false;
@@ -177,10 +193,21 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
 
 // Inside the mix, so that a source being detached stays alive until the wait is over.
 void Mixer::awaitSources(int frames) noexcept {
-    for (const auto& slot : m_sources) {
-        if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
+    for (int slot = 0; slot < kSourceSlots; ++slot) {
+        if ((m_awakeSources & slotBit(slot)) == 0) {
+            continue; // a resting source has nothing to render for the mix
+        }
+        if (StreamSource* source =
+                m_sources[static_cast<std::size_t>(slot)].load(std::memory_order_seq_cst)) {
             source->awaitRendered(frames);
         }
+    }
+}
+
+void Mixer::takeWokenSources() noexcept {
+    // A plain load first: most callbacks find nothing woken and need no exchange.
+    if (m_wokenSources.load(std::memory_order_relaxed) != 0) {
+        m_awakeSources |= m_wokenSources.exchange(0, std::memory_order_acquire);
     }
 }
 
@@ -322,13 +349,26 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
 bool Mixer::mixSources(float* accumulator, int frames) noexcept {
     float* music = m_musicAccumulator.data();
     bool anySource = false;
-    for (auto& slot : m_sources) {
-        if (StreamSource* source = slot.load(std::memory_order_seq_cst)) {
-            if (!anySource) {
-                std::fill(music, music + 2 * frames, 0.0f);
-                anySource = true;
-            }
-            source->mixInto(music, frames);
+    for (int slot = 0; slot < kSourceSlots && m_awakeSources != 0; ++slot) {
+        const std::uint64_t bit = slotBit(slot);
+        if ((m_awakeSources & bit) == 0) {
+            continue;
+        }
+        StreamSource* source =
+            m_sources[static_cast<std::size_t>(slot)].load(std::memory_order_seq_cst);
+        if (source == nullptr) {
+            m_awakeSources &= ~bit; // detached
+            continue;
+        }
+        if (!anySource) {
+            std::fill(music, music + 2 * frames, 0.0f);
+            anySource = true;
+        }
+        source->mixInto(music, frames);
+        // A change that makes it sound again comes with a wake, taken at the next
+        // callback: one that raced with this check is not lost.
+        if (source->resting()) {
+            m_awakeSources &= ~bit;
         }
     }
     // Like the master gain, a change of the music gain glides over one block, unless no

@@ -34,7 +34,7 @@ struct Sample;
 class Mixer {
 public:
     static constexpr int kBlockFrames = 256;
-    static constexpr int kSourceSlots = 64;
+    static constexpr int kSourceSlots = 64; // one bit each in a 64-bit mask
     static constexpr std::size_t kCommandCapacity = 8192;
     // The value of the C interface's FSOUND_FREE, which passes voice numbers through.
     static constexpr int kAnyVoice = -1;
@@ -71,6 +71,9 @@ public:
     // Mixes `source` at the music gain from the next block on. Returns its slot, or -1
     // when every slot is taken.
     int attachSource(StreamSource& source);
+    // Pulls the source in `slot` again from the next block on, if it rested. Call after
+    // every change an application thread makes to an attached source.
+    void wakeSource(int slot);
     // Takes the source out of its slot. Returns once the audio thread can no longer
     // reach it, so the caller may delete it then: at once when no mix is in progress,
     // otherwise after the mix in progress (never for longer than one callback).
@@ -105,8 +108,10 @@ private:
     void releaseTail(int voice) noexcept;
     void mixVoices(float* accumulator, int frames) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
-    // Adds the stream sources at the music gain; false when no slot held one.
+    // Adds the stream sources at the music gain; false when no slot held one awake.
     bool mixSources(float* accumulator, int frames) noexcept;
+    // The slots woken since the last callback are pulled again.
+    void takeWokenSources() noexcept;
     void awaitSources(int frames) noexcept;
 
     const int m_mixRate;
@@ -121,7 +126,8 @@ private:
     std::atomic<float> m_masterGain{1.0f};
     std::atomic<float> m_musicGain{1.0f};
     std::array<std::atomic<StreamSource*>, kSourceSlots> m_sources{};
-    std::atomic<int> m_sourcesAttached{0};
+    // One bit per slot, set by an attach or a wake and taken by the next callback.
+    std::atomic<std::uint64_t> m_wokenSources{0};
     std::atomic<bool> m_cpuTiming{false};
     // Odd while a mix is in progress.
     std::atomic<std::uint64_t> m_mixEpoch{0};
@@ -139,6 +145,8 @@ private:
     float m_appliedMasterGain = 1.0f;
     float m_appliedMusicGain = 1.0f;
     bool m_sourcesMixed = false; // in the last block
+    // One bit per slot whose source is pulled: attached, and not resting since its wake.
+    std::uint64_t m_awakeSources = 0;
     int m_voicesInUse = 0;
     int m_tailsFading = 0;
     // Whether the previous block mixed any voice: a master gain change glides only then.

@@ -2,7 +2,8 @@
 // its sample voices: a song is one. Implementations keep mixInto() real-time safe: no
 // lock an application thread can hold, no allocation or free, no file access.
 // Mixer::attachSource puts one in a slot; after Mixer::detachSource returns, the audio
-// thread no longer sees it and it may be deleted.
+// thread no longer sees it and it may be deleted. A source that rests is not pulled
+// until the application wakes its slot (Mixer::wakeSource) after changing it.
 #ifndef PELGRA_AUDIO_STREAM_SOURCE_H
 #define PELGRA_AUDIO_STREAM_SOURCE_H
 
@@ -17,6 +18,12 @@ public:
     // (0 when stopped, paused or not rendered ahead yet) means silence for the rest.
     // Called from the audio thread only.
     virtual int mixInto(float* interleavedStereo, int frames) noexcept = 0;
+
+    // True when mixInto() would add nothing until an application thread changes the
+    // source (a stopped or paused song whose fade-out has been mixed): the mixer then
+    // stops pulling it, and an idle callback costs nothing for it. Called from the audio
+    // thread only, after mixInto().
+    virtual bool resting() const noexcept { return false; }
 
     // For mixing faster than real time on an application thread (the manual output):
     // waits, for a bounded time, until the next `frames` frames can be supplied, so

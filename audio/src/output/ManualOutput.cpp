@@ -35,6 +35,12 @@ void ManualRenderGate::shut() noexcept {
     }
 }
 
+void ManualRenderGate::abandon() noexcept {
+    m_mixer.store(nullptr, std::memory_order_seq_cst);
+    m_rendering.store(0, std::memory_order_seq_cst);
+    m_mixing.clear(std::memory_order_release);
+}
+
 bool ManualOutput::start(Mixer& mixer) {
     m_gate.open(mixer);
     return true;

@@ -22,6 +22,9 @@ public:
     void open(Mixer& mixer) { m_mixer.store(&mixer, std::memory_order_seq_cst); }
     // Returns once no render call can reach the mixer.
     void shut() noexcept;
+    // Shuts the gate in a forked child without waiting: no render of the child's runs,
+    // and one its parent had in progress never ends here.
+    void abandon() noexcept;
 
 private:
     std::atomic<Mixer*> m_mixer{nullptr};

@@ -136,6 +136,12 @@ bool Song::stoppedAndSilent() const noexcept {
            m_quietCommand.load(std::memory_order_acquire) == command;
 }
 
+bool Song::resting() const noexcept {
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    return (command & (kPlayingBit | kPausedBit)) != kPlayingBit &&
+           m_quietCommand.load(std::memory_order_acquire) == command;
+}
+
 std::uint32_t Song::epochToRender(std::uint32_t command) noexcept {
     return (command & kEpochMask) + ((command & kPlayingBit) != 0 ? 0 : kEpochStep);
 }

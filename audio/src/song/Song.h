@@ -6,6 +6,7 @@
 // once; of them only open(), awaitRendered() and the destructor wait for the song
 // worker. mixInto() is for the audio thread alone: it only reads frames the shared song
 // worker rendered ahead into the song's ring, and never waits, allocates or frees.
+// resting() may be asked from any thread.
 //
 // A stopped song keeps its beginning rendered ahead (from its load, and again after each
 // stop), so that play() starts it at the next mix without waiting. A play() while the
@@ -79,6 +80,11 @@ public:
     int rampFrames() const noexcept { return m_rampFrames; }
 
     int mixInto(float* interleavedStereo, int frames) noexcept override;
+
+    // Stopped or paused, and the audio thread has mixed its fade-out to the end: until
+    // the next play(), stop() or setPaused(), mixing it adds nothing. A playing song
+    // never rests, even while its frames are not rendered ahead yet.
+    bool resting() const noexcept override;
 
 private:
     Song(std::unique_ptr<SongRenderer> renderer, int mixRate);

@@ -1,6 +1,7 @@
 #include "song/SongWorker.h"
 
 #include "platform/ThreadName.h"
+#include "process/CurrentProcess.h"
 
 #include <algorithm>
 
@@ -17,9 +18,16 @@ std::shared_ptr<SongWorker> SongWorker::shared() {
     struct Current {
         std::mutex mutex;
         std::weak_ptr<SongWorker> worker;
+        std::int64_t process = currentProcess(); // the worker's
     };
     static Current* const current = new Current();
     std::lock_guard<std::mutex> lock(current->mutex);
+    if (current->process != currentProcess()) {
+        // A forked child: the worker's thread is its parent's. Leave that worker to the
+        // songs the child copied (and leaks at its close) and start one of its own.
+        current->worker.reset();
+        current->process = currentProcess();
+    }
     std::shared_ptr<SongWorker> worker = current->worker.lock();
     if (worker == nullptr) {
         worker = std::make_shared<SongWorker>();

@@ -28,7 +28,8 @@ public:
     };
 
     // The worker the live songs share, started when the first song asks for it; its
-    // thread ends when the last song lets go. Throws when no thread can be started.
+    // thread ends when the last song lets go. A forked child gets a worker of its own.
+    // Throws when no thread can be started.
     static std::shared_ptr<SongWorker> shared();
 
     SongWorker();

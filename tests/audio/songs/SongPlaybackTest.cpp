@@ -49,6 +49,7 @@ TEST_F(SongPlayback, IsSilentUntilPlayedThenSoundsFromTheFirstFrames) {
 
     song->play();
     EXPECT_TRUE(song->isPlaying());
+    EXPECT_FALSE(song->resting()) << "a playing song is pulled, rendered ahead or not";
     const std::vector<float> out = pull(*song, kWhile);
     EXPECT_GT(peak(out, 0, song->rampFrames()), 0.0f);
     EXPECT_GT(peak(out), 0.05f);
@@ -69,10 +70,12 @@ TEST_F(SongPlayback, PauseFadesToSilenceAndResumeContinuesWhereItWas) {
     EXPECT_GT(peak(paused, 0, fade), 0.0f);
     EXPECT_EQ(peak(paused, fade, kWhile), 0.0f);
     EXPECT_TRUE(song->isPlaying());
+    EXPECT_TRUE(song->resting()) << "paused and faded out";
 
     // The fade-out used up `fade` frames of the song; after the fade-in the song goes
     // on exactly as the reference that never paused.
     song->setPaused(false);
+    EXPECT_FALSE(song->resting());
     const std::vector<float> resumed = pull(*song, kWhile);
     pull(*reference, 2 * fade);
     const std::vector<float> expected = pull(*reference, kWhile - fade);
@@ -85,8 +88,10 @@ TEST_F(SongPlayback, StopFadesOutAndPlayAfterwardsStartsFromTheBeginning) {
     pull(*song, 3 * kWhile);
     song->stop();
     EXPECT_FALSE(song->isPlaying());
+    EXPECT_FALSE(song->resting()) << "its fade-out is still to be mixed";
     const std::vector<float> stopped = pull(*song, kWhile);
     EXPECT_EQ(peak(stopped, song->rampFrames(), kWhile), 0.0f);
+    EXPECT_TRUE(song->resting());
 
     song->play();
     EXPECT_EQ(firstDifference(pull(*song, kWhile), 0, freshStart(m_demo, kWhile)), -1);
