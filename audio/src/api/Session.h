@@ -10,7 +10,7 @@
 #include "mixer/RetiredSamples.h"
 #include "mixer/StreamSource.h"
 #include "output/Output.h"
-#include "process/CurrentProcess.h"
+#include "platform/CurrentProcess.h"
 #include "sample/Sample.h"
 #include "song/Song.h"
 

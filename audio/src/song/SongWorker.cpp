@@ -1,7 +1,7 @@
 #include "song/SongWorker.h"
 
 #include "platform/ThreadName.h"
-#include "process/CurrentProcess.h"
+#include "platform/CurrentProcess.h"
 
 #include <algorithm>
 
