@@ -82,7 +82,8 @@ TEST_F(ConcurrencyTest, RendersFromTwoThreadsAtOnceAreRefusedNotRaced) {
             const int written = PelgraAudio_Render(out.data(), 256);
             EXPECT_TRUE(written == 256 || written == 0);
             if (written == 0) {
-                EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_BUSY) << "refused, not taken for closed";
+                EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_BUSY)
+                    << "refused, not taken for closed";
                 ++refused;
             }
         }

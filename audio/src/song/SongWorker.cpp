@@ -1,7 +1,7 @@
 #include "song/SongWorker.h"
 
-#include "platform/ThreadName.h"
 #include "platform/CurrentProcess.h"
+#include "platform/ThreadName.h"
 
 #include <algorithm>
 
