@@ -13,26 +13,21 @@ MixClock::MixClock(int mixRate, int bufferFrames)
       m_buffer(static_cast<std::size_t>(2 * bufferFrames)) {}
 
 bool MixClock::start(Mixer& mixer) {
-    m_stopping = false;
+    m_running = true;
     try {
         m_thread = std::thread([this, &mixer] { run(mixer); });
     } catch (const std::system_error&) {
+        m_running = false;
         return false;
     }
     return true;
 }
 
 void MixClock::stop() noexcept {
-    if (!m_thread.joinable()) {
-        return;
+    m_running = false;
+    if (m_thread.joinable()) {
+        m_thread.join();
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    // Wakes the thread from its wait for the next block instead of letting it sleep it out.
-    m_wake.notify_one();
-    m_thread.join();
 }
 
 void MixClock::run(Mixer& mixer) {
@@ -41,17 +36,14 @@ void MixClock::run(Mixer& mixer) {
     const auto period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(m_bufferFrames) / m_mixRate));
     auto deadline = Clock::now();
-    std::unique_lock lock(m_mutex);
-    while (!m_stopping) {
-        lock.unlock();
+    while (m_running.load(std::memory_order_relaxed)) {
         mixer.render(m_buffer.data(), m_bufferFrames);
         deadline += period;
         const auto now = Clock::now();
         if (deadline < now - period) {
             deadline = now; // fell behind (the machine was busy): do not rush to catch up
         }
-        lock.lock();
-        m_wake.wait_until(lock, deadline, [this] { return m_stopping; });
+        std::this_thread::sleep_until(deadline);
     }
 }
 

@@ -3,8 +3,7 @@
 #ifndef PELGRA_AUDIO_MIX_CLOCK_H
 #define PELGRA_AUDIO_MIX_CLOCK_H
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -23,10 +22,10 @@ public:
     // `mixer` must outlive stop(). False when no thread could be started. Application
     // side; never while it runs.
     bool start(Mixer& mixer);
-    // Returns once no render is in progress or starts; a render already done stays
-    // done, so the mix goes on from where the clock left it. Application side.
+    // Returns once no render is in progress or starts (after one block's time at most);
+    // a render already done stays done, so the mix goes on from where the clock left
+    // it. Application side.
     void stop() noexcept;
-    bool running() const { return m_thread.joinable(); }
 
 private:
     void run(Mixer& mixer);
@@ -34,9 +33,8 @@ private:
     const int m_mixRate;
     const int m_bufferFrames;
     std::vector<float> m_buffer;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stopping = false;
+    // Only an atomic between the two sides: the thread that renders takes no lock.
+    std::atomic<bool> m_running{false};
     std::thread m_thread;
 };
 
