@@ -11,6 +11,7 @@ constexpr auto kLookEvery = std::chrono::milliseconds(100);
 // Longer than any callback period and any scheduling hiccup of a busy machine.
 constexpr auto kSilentDeviceIsLost = std::chrono::milliseconds(500);
 constexpr auto kReopenEvery = std::chrono::milliseconds(500);
+constexpr auto kNameLookEvery = std::chrono::milliseconds(500);
 
 } // namespace
 
@@ -95,6 +96,17 @@ void DeviceWatch::checkDevice(std::unique_lock<std::mutex>& lock) {
     // own (too fast for the mixing rate).
     const bool stopped = SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
     if (!stopped && now - m_lastProgress < kSilentDeviceIsLost) {
+        if (now >= m_nextNameLook) {
+            // The server may have moved the stream to a new default device (PulseAudio,
+            // WASAPI do): name the one it plays on now.
+            m_nextNameLook = now + kNameLookEvery;
+            lock.unlock();
+            std::string name = defaultDeviceName();
+            lock.lock();
+            if (m_state.connected && !name.empty()) {
+                m_state.device = std::move(name);
+            }
+        }
         return;
     }
     m_grantedLink->revoke();

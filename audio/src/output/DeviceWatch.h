@@ -78,10 +78,11 @@ private:
     // m_link while it is granted the mixer.
     DeviceLink* m_grantedLink;
     // The watcher's bookkeeping: the callback count last seen, when it last changed,
-    // and when to try a reopen next.
+    // when to try a reopen next and when to look at the default device's name again.
     std::uint32_t m_lastCallbacks = 0;
     Clock::time_point m_lastProgress;
     Clock::time_point m_nextReopen;
+    Clock::time_point m_nextNameLook;
 };
 
 } // namespace pelgra::audio
