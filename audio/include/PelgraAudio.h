@@ -425,8 +425,9 @@ typedef struct PelgraAudioOutputState {
  * NULL pointer.
  * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (state NULL; checked first),
  * PELGRA_AUDIO_ERR_UNINITIALIZED.
- * Blocks: never; never waits on the device or the sound server.
- * Threads: any thread; poll it as often as a frame, if wanted. */
+ * Blocks: never on the device or the sound server; at most for a handover between the
+ * library's clock and a device in progress (one mixing block).
+ * Threads: any thread; poll it as often as every frame, if wanted. */
 PELGRA_AUDIO_API int PelgraAudio_GetOutputState(PelgraAudioOutputState* state);
 
 /* Restarts the counting of frames, callbacks and the longest times. Does nothing while
