@@ -11,6 +11,8 @@ packages=(
     libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the tests with a real sound server: a private PulseAudio and its pactl
+    pulseaudio pulseaudio-utils
     # the benchmarks' peer: SDL_mixer (streamed music, idle cost)
     libsdl2-mixer-dev
     # the Windows builds and their tests: MinGW-w64, and for Microsoft's C++ ABI clang
