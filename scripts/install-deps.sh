@@ -10,7 +10,9 @@ packages=(
     libsdl2-dev libsndfile1-dev libvorbis-dev libopusfile-dev libsoxr-dev libopenmpt-dev
     libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
-    googletest libgtest-dev libgmock-dev libbenchmark-dev sox pulseaudio pulseaudio-utils
+    googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the tests with a real sound server: a private PulseAudio and its pactl
+    pulseaudio pulseaudio-utils
     # the benchmarks' peer: SDL_mixer (streamed music, idle cost)
     libsdl2-mixer-dev
     # the Windows builds and their tests: MinGW-w64, and for Microsoft's C++ ABI clang

@@ -180,9 +180,13 @@ PELGRA_AUDIO_API int FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned 
  * copy's memory; the child may then FSOUND_Init anew.
  * Returns: nothing.
  * Errors: none; it leaves PelgraAudio_GetError() as it was.
+ * With the sdl output, a device whose close has not returned after 1 s (a sound server
+ * that does not answer) is abandoned: its callback writes silence and never touches
+ * the mix again, its thread and a little memory are left to end when the server
+ * answers, and SDL's audio subsystem is then left initialised for it.
  * Blocks: until a mix in progress ends (a callback, or a PelgraAudio_Render on another
- * thread), the output has closed and the song worker has let go of each song, under
- * the lock; in a forked child, never. */
+ * thread), the output has closed (with the sdl output, 1 s at most) and the song
+ * worker has let go of each song, under the lock; in a forked child, never. */
 PELGRA_AUDIO_API void FSOUND_Close(void);
 
 /* Sets the master volume of the sound-effect voices: 0..PELGRA_AUDIO_MAX_VOLUME,
@@ -399,6 +403,32 @@ typedef struct PelgraAudioStats {
  * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM.
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_GetStats(PelgraAudioStats* stats);
+
+typedef struct PelgraAudioOutputState {
+    int connected;    /* 1 while a device plays the mix, 0 while the library keeps time alone */
+    unsigned losses;  /* devices lost since FSOUND_Init */
+    unsigned reopens; /* devices opened again since FSOUND_Init */
+    char device[128]; /* the device's name as the system gives it; "" when none */
+} PelgraAudioOutputState;
+
+/* Fills *state with what plays the mix. With the sdl output, the library watches its
+ * device: when the device goes (unplugged, the sound server gone or stuck: SDL says it
+ * stopped, or it has asked for no frames for half a second), connected turns 0 and
+ * losses grows; the mix goes on at the mixing rate on the library's own clock, so
+ * one-shots end and songs move on in real time, unheard. About every half second the
+ * library opens the system's default device again, with the same format; when one
+ * opens it plays the mix on from where the clock left it, connected turns 1 and
+ * reopens grows. Samples, songs, voices and volumes are kept: the game does nothing.
+ * device is UTF-8 as the system gives it, cut at a character to 127 bytes at most. The
+ * null and manual outputs have no device: connected 0, device "", both counts 0.
+ * Returns: 1 when the library runs; 0 otherwise (*state is then all zero) or for a
+ * NULL pointer.
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (state NULL; checked first),
+ * PELGRA_AUDIO_ERR_UNINITIALIZED.
+ * Blocks: never on the device or the sound server; at most for a handover between the
+ * library's clock and a device in progress (one mixing block).
+ * Threads: any thread; poll it as often as every frame, if wanted. */
+PELGRA_AUDIO_API int PelgraAudio_GetOutputState(PelgraAudioOutputState* state);
 
 /* Restarts the counting of frames, callbacks and the longest times. Does nothing while
  * the library does not run.

@@ -344,6 +344,10 @@ TEST(AudioLifecycleTest, CallsBeforeTheStartAndAfterTheCloseDoNothing) {
         PelgraAudioStats figures{};
         EXPECT_EQ(PelgraAudio_GetStats(&figures), 1);
         EXPECT_EQ(figures.mixRate, 0);
+        PelgraAudioOutputState state{1, 1, 1, "x"};
+        EXPECT_EQ(PelgraAudio_GetOutputState(&state), 0);
+        EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_UNINITIALIZED);
+        EXPECT_EQ(state.connected + state.losses + state.reopens + state.device[0], 0u);
         PelgraAudio_ResetStats();
         FSOUND_Close();
     };
@@ -356,6 +360,8 @@ TEST(AudioLifecycleTest, CallsBeforeTheStartAndAfterTheCloseDoNothing) {
     refused();
     EXPECT_EQ(FSOUND_Sample_Free(sample), 0);
     EXPECT_EQ(PelgraAudio_GetStats(nullptr), 0);
+    EXPECT_EQ(PelgraAudio_GetOutputState(nullptr), 0);
+    EXPECT_EQ(PelgraAudio_GetError(), PELGRA_AUDIO_ERR_INVALID_PARAM);
     PelgraAudio_SetOutput(nullptr);
 }
 

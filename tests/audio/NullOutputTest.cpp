@@ -33,6 +33,10 @@ TEST(NullOutputTest, MixesOnItsOwnThreadUntilClosed) {
     EXPECT_EQ(figures.framesMixed % 512, 0u);
     std::vector<float> out(512);
     EXPECT_EQ(PelgraAudio_Render(out.data(), 256), 0) << "only the manual output renders on call";
+    PelgraAudioOutputState state{1, 1, 1, "x"};
+    EXPECT_EQ(PelgraAudio_GetOutputState(&state), 1);
+    EXPECT_EQ(state.connected, 0) << "no device plays the mix";
+    EXPECT_EQ(state.device[0], '\0');
     FSOUND_Close();
     PelgraAudio_SetOutput(nullptr);
 }

@@ -31,6 +31,10 @@ PelgraAudioStats playSineUntil(const testsupport::ScratchFolder& folder,
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, file.c_str(), FSOUND_LOOP_NORMAL, 0, 0);
     EXPECT_NE(sample, nullptr);
     EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, sample), 0);
+    PelgraAudioOutputState state{};
+    EXPECT_EQ(PelgraAudio_GetOutputState(&state), 1);
+    EXPECT_EQ(state.connected, 1);
+    EXPECT_EQ(state.losses + state.reopens, 0u);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < giveUp) {
         PelgraAudio_GetStats(&figures);

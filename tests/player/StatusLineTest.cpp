@@ -68,3 +68,19 @@ TEST(Levels, PeakAndRmsOfASineAndOfSilence) {
     const LevelMeter silence;
     EXPECT_EQ(formatDbfs(silence.rms()), "-inf dBFS");
 }
+
+TEST(StatusLine, TellsWhenTheDeviceGoesAndWhenItIsBack) {
+    PelgraAudioOutputState before{1, 0, 0, "Speakers"};
+    PelgraAudioOutputState lost{0, 1, 0, ""};
+    PelgraAudioOutputState back{1, 1, 1, "Headphones"};
+    EXPECT_EQ(deviceChange(before, before), "");
+    EXPECT_EQ(deviceChange(before, lost), "device lost: keeping time");
+    EXPECT_EQ(deviceChange(lost, lost), "");
+    EXPECT_EQ(deviceChange(lost, back), "device back: Headphones");
+    // Lost and back between two looks: the listener hears it back.
+    EXPECT_EQ(deviceChange(before, back), "device back: Headphones");
+
+    Status status;
+    status.deviceLost = true;
+    EXPECT_EQ(formatStatus(status).substr(formatStatus(status).size() - 13), "  device lost");
+}

@@ -36,7 +36,9 @@ double TrackTimes::positionAt(double played) const {
 }
 
 Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)
-    : m_output(output), m_controls(controls), m_status(status), m_voices(voices) {}
+    : m_output(output), m_controls(controls), m_status(status), m_voices(voices) {
+    PelgraAudio_GetOutputState(&m_device);
+}
 
 Ending Player::play(const Programme& programme) {
     // Everything is loaded before anything plays, so that no load holds up a cue.
@@ -93,6 +95,12 @@ Ending Player::play(const Programme& programme) {
         }
 
         if (m_status != nullptr) {
+            PelgraAudioOutputState device{};
+            PelgraAudio_GetOutputState(&device);
+            if (const std::string change = deviceChange(m_device, device); !change.empty()) {
+                m_status->say(change);
+            }
+            m_device = device;
             PelgraAudioStats stats{};
             PelgraAudio_GetStats(&stats);
             Status status{static_cast<double>(now) / rate,
@@ -102,7 +110,8 @@ Ending Player::play(const Programme& programme) {
                           m_voices,
                           stats.peakLeft,
                           stats.peakRight,
-                          paused};
+                          paused,
+                          device.connected == 0 && device.losses > 0};
             if (programme.track) {
                 status.seconds = programme.track->positionAt(status.seconds);
             }

@@ -3,6 +3,8 @@
 #ifndef PELGRA_PLAY_PLAYER_H
 #define PELGRA_PLAY_PLAYER_H
 
+#include "PelgraAudio.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,6 +67,8 @@ private:
     Controls& m_controls;
     StatusLine* m_status;
     int m_voices;
+    // The output's state at the last look, to tell the listener when the device changes.
+    PelgraAudioOutputState m_device{};
 };
 
 } // namespace pelgra::play

@@ -42,7 +42,20 @@ std::string formatStatus(const Status& status) {
     if (status.paused) {
         line += "  paused";
     }
+    if (status.deviceLost) {
+        line += "  device lost";
+    }
     return line;
+}
+
+std::string deviceChange(const PelgraAudioOutputState& before, const PelgraAudioOutputState& now) {
+    if (now.connected != 0 && now.reopens != before.reopens) {
+        return std::string("device back: ") + now.device;
+    }
+    if (now.connected == 0 && now.losses != before.losses) {
+        return "device lost: keeping time";
+    }
+    return "";
 }
 
 StatusLine::StatusLine(std::FILE* out, bool redraw) : m_out(out), m_redraw(redraw) {}

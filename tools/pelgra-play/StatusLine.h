@@ -3,6 +3,8 @@
 #ifndef PELGRA_PLAY_STATUS_LINE_H
 #define PELGRA_PLAY_STATUS_LINE_H
 
+#include "PelgraAudio.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -18,12 +20,19 @@ struct Status {
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     bool paused = false;
+    bool deviceLost = false; // the sound device went; the library keeps time without it
 };
 
 // "00:03.2 / 00:07.6  laser.wav  voices 2/32  L[=======   ] R[======    ]" (without
-// the length when it is unknown), with "  paused" added while paused. A streamed song's
+// the length when it is unknown), with "  paused" added while paused and "  device lost"
+// while no device plays. A streamed song's
 // clock shows its place in the file, "01:02.3 / 03:00.0".
 std::string formatStatus(const Status& status);
+
+// What to tell the listener when the sound device went or came back between two looks
+// at the output's state: "device lost: keeping time", "device back: <name>", or ""
+// when nothing changed.
+std::string deviceChange(const PelgraAudioOutputState& before, const PelgraAudioOutputState& now);
 
 // A peak level 0..1 as a bar of width characters on a decibel scale, -60 dBFS empty.
 std::string levelBar(float peak, int width);

@@ -8,7 +8,9 @@
 #include "api/Boundary.h"
 #include "api/ErrorCodes.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 using pelgra::audio::AudioSystem;
 using pelgra::audio::Failure;
@@ -150,6 +152,31 @@ int PelgraAudio_GetStats(PelgraAudioStats* stats) {
             return 0;
         }
         *stats = audio().stats();
+        return 1;
+    });
+}
+
+int PelgraAudio_GetOutputState(PelgraAudioOutputState* state) {
+    return guarded(0, Failure::Internal, [&] {
+        if (state == nullptr) {
+            noteFailure(Failure::InvalidArgument);
+            return 0;
+        }
+        *state = PelgraAudioOutputState{};
+        pelgra::audio::OutputState current;
+        if (!audio().outputState(current)) {
+            return 0;
+        }
+        state->connected = current.connected ? 1 : 0;
+        state->losses = current.losses;
+        state->reopens = current.reopens;
+        // Cut to the field, at a character's start so that the name stays UTF-8.
+        std::size_t length = std::min(current.device.size(), sizeof state->device - 1);
+        while (length > 0 && length < current.device.size() &&
+               (static_cast<unsigned char>(current.device[length]) & 0xC0U) == 0x80U) {
+            --length;
+        }
+        std::memcpy(state->device, current.device.data(), length);
         return 1;
     });
 }

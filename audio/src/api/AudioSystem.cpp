@@ -203,6 +203,13 @@ PelgraAudioStats AudioSystem::stats() {
     });
 }
 
+bool AudioSystem::outputState(OutputState& state) {
+    return withSession(false, [&](Session& session) {
+        state = session.output->state();
+        return true;
+    });
+}
+
 void AudioSystem::resetStats() {
     withSession(0, [](Session& session) {
         session.mixer.resetStats();

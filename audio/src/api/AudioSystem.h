@@ -46,6 +46,8 @@ public:
         return m_renderGate.render(interleavedStereo, frames);
     }
     PelgraAudioStats stats();
+    // False when the library does not run.
+    bool outputState(OutputState& state);
     void resetStats();
     void setCpuTiming(bool on);
 

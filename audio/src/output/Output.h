@@ -3,9 +3,19 @@
 #ifndef PELGRA_AUDIO_OUTPUT_H
 #define PELGRA_AUDIO_OUTPUT_H
 
+#include <string>
+
 namespace pelgra::audio {
 
 class Mixer;
+
+// Whether a device plays the mix, and how often it was lost and found again.
+struct OutputState {
+    bool connected = false;
+    unsigned losses = 0;
+    unsigned reopens = 0;
+    std::string device; // the system's name for it; empty when none
+};
 
 class Output {
 public:
@@ -21,6 +31,9 @@ public:
     virtual void stop() noexcept = 0;
     // Frames asked for per callback (0 when the application decides).
     virtual int bufferFrames() const = 0;
+    // What plays the mix; outputs without a device say so with the defaults.
+    // Application side; never waits on the device.
+    virtual OutputState state() const { return {}; }
 };
 
 // Frames per callback for real-time outputs: the power of two nearest above 10 ms.

@@ -1,56 +1,75 @@
 #include "output/SdlOutput.h"
 
-#include "mixer/Mixer.h"
 #include "output/AlsaErrorSilencer.h"
 
 #include <SDL.h>
 
+#include <chrono>
+#include <system_error>
+
 namespace pelgra::audio {
+namespace {
+
+// What FSOUND_Close waits for a device's close at most: with the rest of the close well
+// within the 1.5 s the header promises.
+constexpr auto kCloseWait = std::chrono::milliseconds(1000);
+
+} // namespace
 
 bool SdlOutput::start(Mixer& mixer) {
     m_alsaErrorSilencer.emplace();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return false;
-    }
-    m_subsystemStarted = true;
-    m_mixer = &mixer;
-
-    SDL_AudioSpec wanted{};
-    wanted.freq = m_mixRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = 2;
-    wanted.samples = static_cast<Uint16>(realTimeBufferFrames(m_mixRate));
-    wanted.callback = callback;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained{};
-    // No changes allowed: SDL converts to whatever the device takes.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (m_device == 0) {
         stop();
         return false;
     }
-    m_bufferFrames = obtained.samples;
-    SDL_PauseAudioDevice(m_device, 0);
+    m_subsystemStarted = true;
+    OpenedDevice device = openDefaultDevice(m_mixRate, realTimeBufferFrames(m_mixRate));
+    if (device.id == 0) {
+        stop();
+        return false;
+    }
+    const std::uint32_t id = device.id;
+    m_bufferFrames = device.bufferFrames;
+    device.link->grant(mixer);
+    m_watch =
+        std::make_shared<DeviceWatch>(mixer, m_mixRate, std::move(device), defaultDeviceName());
+    try {
+        m_watcher = std::thread([watch = m_watch] { watch->run(); });
+    } catch (const std::system_error&) {
+        // Still paused, so no callback has run: closed before its link goes.
+        SDL_CloseAudioDevice(id);
+        m_watch.reset();
+        stop();
+        return false;
+    }
+    SDL_PauseAudioDevice(id, 0);
     return true;
 }
 
 void SdlOutput::stop() noexcept {
-    if (m_device != 0) {
-        SDL_CloseAudioDevice(m_device); // waits for a callback in progress
-        m_device = 0;
+    bool subsystemInUse = false;
+    if (m_watch) {
+        if (m_watch->stop(kCloseWait)) {
+            m_watcher.join();
+        } else {
+            // Stuck inside SDL on a sound server that does not answer: the thread keeps
+            // the watch and ends when SDL returns, if ever. SDL must stay up for it.
+            m_watcher.detach();
+            subsystemInUse = true;
+        }
+        m_watch.reset();
     }
     if (m_subsystemStarted) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (!subsystemInUse) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
         m_subsystemStarted = false;
     }
     m_alsaErrorSilencer.reset();
 }
 
-void SdlOutput::callback(void* self, std::uint8_t* stream, int bytes) noexcept {
-    auto* output = static_cast<SdlOutput*>(self);
-    // The device was opened for float frames: SDL hands their buffer over as bytes.
-    output->m_mixer->render(static_cast<float*>(static_cast<void*>(stream)),
-                            bytes / static_cast<int>(2 * sizeof(float)));
+OutputState SdlOutput::state() const {
+    return m_watch ? m_watch->state() : OutputState{};
 }
 
 } // namespace pelgra::audio

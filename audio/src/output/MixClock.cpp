@@ -1,4 +1,4 @@
-#include "output/NullOutput.h"
+#include "output/MixClock.h"
 
 #include "mixer/Mixer.h"
 #include "platform/ThreadName.h"
@@ -8,11 +8,11 @@
 
 namespace pelgra::audio {
 
-NullOutput::NullOutput(int mixRate)
-    : m_mixRate(mixRate), m_bufferFrames(realTimeBufferFrames(mixRate)),
-      m_buffer(static_cast<std::size_t>(2 * m_bufferFrames)) {}
+MixClock::MixClock(int mixRate, int bufferFrames)
+    : m_mixRate(mixRate), m_bufferFrames(bufferFrames),
+      m_buffer(static_cast<std::size_t>(2 * bufferFrames)) {}
 
-bool NullOutput::start(Mixer& mixer) {
+bool MixClock::start(Mixer& mixer) {
     m_running = true;
     try {
         m_thread = std::thread([this, &mixer] { run(mixer); });
@@ -23,14 +23,14 @@ bool NullOutput::start(Mixer& mixer) {
     return true;
 }
 
-void NullOutput::stop() noexcept {
+void MixClock::stop() noexcept {
     m_running = false;
     if (m_thread.joinable()) {
         m_thread.join();
     }
 }
 
-void NullOutput::run(Mixer& mixer) {
+void MixClock::run(Mixer& mixer) {
     nameThisThread("pelgra-mix");
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::duration_cast<Clock::duration>(
