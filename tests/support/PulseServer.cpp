@@ -151,11 +151,11 @@ PulseServer::~PulseServer() {
     testenv::unset("PULSE_SERVER");
 }
 
-bool PulseServer::answers() const {
+bool PulseServer::answers(const std::string& socketPath) const {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, m_socket.c_str(), sizeof(address.sun_path) - 1);
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
     const bool connected =
         fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     if (fd >= 0) {
@@ -168,15 +168,19 @@ bool PulseServer::start() {
     const std::string home = m_folder.path("home");
     const std::string runtime = m_folder.path("runtime");
     const std::string log = m_folder.path("server.log");
-    std::filesystem::remove(m_socket);
+    // A null sink renders nothing for its first two seconds (it starts with its longest
+    // latency and wakes only when that has passed), and a stream that finds it so looks
+    // lost. The server starts on a socket of its own, and takes the clients' path only
+    // once its sinks run, as a real server's sinks do at once.
+    const std::string staging = m_socket + ".starting";
+    std::filesystem::remove(staging);
     const std::string sink = "module-null-sink rate=" + std::to_string(kRate) + " sink_name=";
-    // Sinks first: the socket answers only once they exist. Running as root draws a
-    // warning, no refusal.
+    // Running as root draws a warning, no refusal.
     const bool started = m_server.start(
         {"pulseaudio", "-n", "--daemonize=no", "--system=no", "--use-pid-file=no",
          "--exit-idle-time=-1", "--disable-shm=yes", "--log-target=stderr", "-L", sink + "first",
          "-L", sink + "second", "-L",
-         "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket},
+         "module-native-protocol-unix auth-anonymous=1 socket=" + staging},
         {"HOME=" + home, "XDG_RUNTIME_DIR=" + runtime, "PULSE_RUNTIME_PATH=" + runtime,
          "PULSE_STATE_PATH=" + m_folder.path("state")},
         "", "", log);
@@ -185,7 +189,7 @@ bool PulseServer::start() {
         return false;
     }
     const auto giveUp = Clock::now() + kStartPatience;
-    while (!answers()) {
+    while (!answers(staging)) {
         const int status = m_server.waitFor(0);
         if (status != -1) {
             m_why = WIFEXITED(status) && WEXITSTATUS(status) == 127
@@ -200,18 +204,29 @@ bool PulseServer::start() {
         }
         pause(10);
     }
-    // A null sink with no stream asking for a short latency lets its streams buffer
-    // seconds ahead; a quiet steady stream on each keeps it at real time.
+    // A quiet steady stream on each sink holds it at a short latency: without one, an
+    // idle null sink lets a stream buffer seconds ahead.
+    const std::string server = "PULSE_SERVER=unix:" + staging;
     const auto keep = [&](ChildProcess& child, const std::string& name) {
         return child.start({"pacat", "--playback", "--raw", "--format=s16le",
                             "--rate=" + std::to_string(kRate), "--channels=2", "--latency-msec=20",
                             "--device=" + name},
-                           {}, "/dev/zero", "", "");
+                           {server}, "/dev/zero", "", "");
     };
     if (!keep(m_keepFirst, "first") || !keep(m_keepSecond, "second")) {
         m_why = "cannot start pacat (pulseaudio-utils)";
         return false;
     }
+    for (const char* name : {"first", "second"}) {
+        while (recordFrom(server, name, 100).size() < 2 * kRate / 20) {
+            if (Clock::now() > giveUp) {
+                m_server.stop(SIGKILL, 1000);
+                m_why = std::string("the sink ") + name + " did not run within 10 s";
+                return false;
+            }
+        }
+    }
+    std::filesystem::rename(staging, m_socket);
     return true;
 }
 
@@ -246,11 +261,16 @@ bool PulseServer::setDefaultSink(const std::string& sink) const {
 }
 
 std::vector<float> PulseServer::record(const std::string& sink, int milliseconds) const {
+    return recordFrom("PULSE_SERVER=unix:" + m_socket, sink, milliseconds);
+}
+
+std::vector<float> PulseServer::recordFrom(const std::string& server, const std::string& sink,
+                                           int milliseconds) const {
     const std::string file = m_folder.path("recorded-" + sink + ".raw");
     ChildProcess parec;
     if (!parec.start({"parec", "--raw", "--format=float32le", "--rate=" + std::to_string(kRate),
                       "--channels=2", "--latency-msec=10", "--device=" + sink + ".monitor"},
-                     {}, "", file, "")) {
+                     {server}, "", file, "")) {
         return {};
     }
     pause(milliseconds);

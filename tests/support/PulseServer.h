@@ -69,7 +69,10 @@ public:
     std::vector<float> record(const std::string& sink, int milliseconds) const;
 
 private:
-    bool answers() const;
+    bool answers(const std::string& socketPath) const;
+    // Records through the server named by `server` ("PULSE_SERVER=...").
+    std::vector<float> recordFrom(const std::string& server, const std::string& sink,
+                                  int milliseconds) const;
 
     ScratchFolder m_folder;
     std::string m_socket;
