@@ -80,17 +80,18 @@ protected:
     testsupport::ScratchFolder m_files;
 };
 
-// The mixing rate over about two seconds, from the first moments the count moves, so that
-// the size of a callback's block does not count.
+// The mixing rate over about two seconds, timed at the moments the count moves (polled
+// each millisecond), so that the size of a callback's block does not count.
 double mixingRate() {
-    PelgraAudioStats figures{};
-    const auto nextCount = [&figures](Clock::time_point& when) {
+    const auto nextCount = [](Clock::time_point& when) {
+        PelgraAudioStats figures{};
         PelgraAudio_GetStats(&figures);
         const unsigned long long before = figures.framesMixed;
-        within(milliseconds(1000), [&] {
+        const auto giveUp = Clock::now() + milliseconds(1000);
+        while (figures.framesMixed == before && Clock::now() < giveUp) {
+            std::this_thread::sleep_for(milliseconds(1));
             PelgraAudio_GetStats(&figures);
-            return figures.framesMixed != before;
-        });
+        }
         when = Clock::now();
         return figures.framesMixed;
     };
