@@ -33,6 +33,7 @@ void pause(int milliseconds) {
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
     std::vector<char*> result;
+    result.reserve(strings.size() + 1);
     for (std::string& string : strings) {
         result.push_back(string.data());
     }

@@ -50,8 +50,9 @@ public:
     PulseServer& operator=(const PulseServer&) = delete;
 
     // Starts the server and, on each sink, a quiet steady stream, so that an idle null
-    // sink runs in real time rather than buffering seconds ahead. Returns false and says
-    // why in why() when it does not answer within a generous bound.
+    // sink runs in real time rather than buffering seconds ahead; clients reach it only
+    // once both sinks run. Returns false and says why in why() when that takes longer
+    // than a generous bound.
     bool start();
     const std::string& why() const { return m_why; }
 
