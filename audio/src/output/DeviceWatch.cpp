@@ -83,6 +83,11 @@ void DeviceWatch::run() {
         SDL_CloseAudioDevice(device); // no callback runs after it returns
     }
     link.reset();
+#if SDL_VERSION_ATLEAST(2, 0, 16)
+    // SDL keeps per-thread data (its error text) that it frees itself only on threads it
+    // started.
+    SDL_TLSCleanup();
+#endif
     lock.lock();
     m_finished = true;
     m_finishedChanged.notify_all();
