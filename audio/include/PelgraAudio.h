@@ -413,7 +413,8 @@ typedef struct PelgraAudioOutputState {
 
 /* Fills *state with what plays the mix. With the sdl output, the library watches its
  * device: when the device goes (unplugged, the sound server gone or stuck: SDL says it
- * stopped, or it has asked for no frames for half a second), connected turns 0 and
+ * stopped, or it has asked for no frames for half a second, or for none in the two
+ * seconds after it opened), connected turns 0 and
  * losses grows; the mix goes on at the mixing rate on the library's own clock, so
  * one-shots end and songs move on in real time, unheard. About every half second the
  * library opens the system's default device again, with the same format; when one

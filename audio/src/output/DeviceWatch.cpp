@@ -10,6 +10,9 @@ namespace {
 constexpr auto kLookEvery = std::chrono::milliseconds(100);
 // Longer than any callback period and any scheduling hiccup of a busy machine.
 constexpr auto kSilentDeviceIsLost = std::chrono::milliseconds(500);
+// A device just opened may take longer to call back the first time: a sound server sets
+// up its stream first (PulseAudio took 0.4 s on an idle machine).
+constexpr auto kFirstCallbackDue = std::chrono::seconds(2);
 constexpr auto kReopenEvery = std::chrono::milliseconds(500);
 constexpr auto kNameLookEvery = std::chrono::milliseconds(500);
 
@@ -80,6 +83,11 @@ void DeviceWatch::run() {
         SDL_CloseAudioDevice(device); // no callback runs after it returns
     }
     link.reset();
+#if SDL_VERSION_ATLEAST(2, 0, 16)
+    // SDL keeps per-thread data (its error text) that it frees itself only on threads it
+    // started.
+    SDL_TLSCleanup();
+#endif
     lock.lock();
     m_finished = true;
     m_finishedChanged.notify_all();
@@ -95,7 +103,8 @@ void DeviceWatch::checkDevice(std::unique_lock<std::mutex>& lock) {
     // A device SDL saw go stays stopped, though SDL keeps calling back on a timer of its
     // own (too fast for the mixing rate).
     const bool stopped = SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
-    if (!stopped && now - m_lastProgress < kSilentDeviceIsLost) {
+    const auto silenceAllowed = callbacks == 0 ? kFirstCallbackDue : kSilentDeviceIsLost;
+    if (!stopped && now - m_lastProgress < silenceAllowed) {
         if (now >= m_nextNameLook) {
             // The server may have moved the stream to a new default device (PulseAudio,
             // WASAPI do): name the one it plays on now.
