@@ -278,7 +278,9 @@ std::vector<float> PulseServer::recordFrom(const std::string& server, const std:
     parec.stop(SIGTERM, 1000);
     const std::vector<unsigned char> bytes = readBytes(file);
     std::vector<float> frames(bytes.size() / sizeof(float));
-    std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(float));
+    if (!frames.empty()) {
+        std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(float));
+    }
     return frames;
 }
 
