@@ -103,7 +103,9 @@ double mixingRate() {
     return static_cast<double>(last - first) / std::chrono::duration<double>(end - start).count();
 }
 
-TEST_F(DeviceRecoveryTest, ALostServerLeavesTheMixOnTheLibrarysClock) {
+// The server goes: the mix keeps the library's own clock. It comes back: the loop is heard
+// on it again, the game having done nothing.
+TEST_F(DeviceRecoveryTest, ALostServerKeepsTheClockAndAReturningOnePlaysTheLoopAgain) {
     startLoopingTone();
     ASSERT_TRUE(hearsTone("first", milliseconds(5000)));
     EXPECT_TRUE(connected());
@@ -112,21 +114,15 @@ TEST_F(DeviceRecoveryTest, ALostServerLeavesTheMixOnTheLibrarysClock) {
     m_server.kill();
     ASSERT_TRUE(within(milliseconds(2000), [&] { return lost(); }));
     EXPECT_NEAR(mixingRate(), kRate, kRate * 0.01);
-    const PelgraAudioOutputState state = outputState();
+    PelgraAudioOutputState state = outputState();
     EXPECT_EQ(state.losses, 1u);
     EXPECT_EQ(state.reopens, 0u);
     EXPECT_STREQ(state.device, "");
-}
-
-TEST_F(DeviceRecoveryTest, AReturningServerPlaysTheLoopAgain) {
-    startLoopingTone();
-    m_server.kill();
-    ASSERT_TRUE(within(milliseconds(2000), [&] { return lost(); }));
 
     ASSERT_TRUE(m_server.start()) << m_server.why();
     EXPECT_TRUE(within(milliseconds(2000), [&] { return connected(); }));
     EXPECT_TRUE(hearsTone("first", milliseconds(2000)));
-    const PelgraAudioOutputState state = outputState();
+    state = outputState();
     EXPECT_EQ(state.losses, 1u);
     EXPECT_EQ(state.reopens, 1u);
     EXPECT_STRNE(state.device, "");

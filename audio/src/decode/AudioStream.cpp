@@ -89,10 +89,8 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
 
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
     try {
-        Failure refusal = Failure::None;
-        std::unique_ptr<InputFile> input = InputFile::open(path, refusal);
+        std::unique_ptr<InputFile> input = InputFile::openForCall(path);
         if (input == nullptr) {
-            noteFailure(refusal);
             return nullptr;
         }
         return openAudioStream(std::move(input));

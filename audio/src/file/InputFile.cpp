@@ -1,5 +1,7 @@
 #include "file/InputFile.h"
 
+#include "failure/FailureReason.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -141,6 +143,15 @@ std::int64_t InputFile::tell() noexcept {
 #else
     return ftello(m_file);
 #endif
+}
+
+std::unique_ptr<InputFile> InputFile::openForCall(const char* path) {
+    Failure refusal = Failure::None;
+    std::unique_ptr<InputFile> file = open(path, refusal);
+    if (file == nullptr) {
+        noteFailure(refusal);
+    }
+    return file;
 }
 
 } // namespace pelgra::audio

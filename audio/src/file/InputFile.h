@@ -23,6 +23,9 @@ public:
     // FileNotOpened when the system refused to open it (too many files open, no
     // permission). The caller notes the reason, if it is the call's.
     static std::unique_ptr<InputFile> open(const char* path, Failure& refusal);
+    // The same, for a load whose call fails with the file: the refusal is noted as the
+    // call's reason.
+    static std::unique_ptr<InputFile> openForCall(const char* path);
 
     ~InputFile();
     InputFile(const InputFile&) = delete;

@@ -65,10 +65,8 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
         return nullptr;
     }
     try {
-        Failure refusal = Failure::None;
-        std::unique_ptr<InputFile> input = InputFile::open(path, refusal);
+        std::unique_ptr<InputFile> input = InputFile::openForCall(path);
         if (input == nullptr) {
-            noteFailure(refusal);
             return nullptr;
         }
         std::unique_ptr<SongRenderer> renderer;
