@@ -94,9 +94,9 @@ struct CallbackFile {
 constexpr PelgraAudioIO kCallbacks = {CallbackFile::read, CallbackFile::seek, CallbackFile::tell,
                                       CallbackFile::size, CallbackFile::close};
 
-// The ways a load can be given the same bytes.
+// The ways a load can be given the same bytes: from a file, and the others.
 enum class Way { File, Memory, Callbacks, CallbacksOfUnknownSize };
-constexpr Way kWays[] = {Way::File, Way::Memory, Way::Callbacks, Way::CallbacksOfUnknownSize};
+constexpr Way kOtherWays[] = {Way::Memory, Way::Callbacks, Way::CallbacksOfUnknownSize};
 
 class SourceLoadTest : public ManualAudioTest {
 protected:
@@ -154,9 +154,10 @@ protected:
             m_folder.writeSine("made", {sampleRate, channels, frames, 440.0, 0.5, format}));
     }
 
-    // The error of loading the bytes from a file, the codes of the other ways.
+    // Loading the bytes every other way fails with the code the file gave, and closes
+    // the callbacks once.
     template <typename Load> static void expectSameError(int fileError, Load&& load) {
-        for (const Way way : {Way::Memory, Way::Callbacks, Way::CallbacksOfUnknownSize}) {
+        for (const Way way : kOtherWays) {
             CallbackFile file;
             EXPECT_EQ(load(way, file), nullptr) << static_cast<int>(way);
             EXPECT_EQ(PelgraAudio_GetError(), fileError) << static_cast<int>(way);
@@ -179,7 +180,7 @@ TEST_F(SourceLoadTest, SoundsDecodeToTheSameFramesFromFileMemoryAndCallbacks) {
         const Bytes bytes = soundFile(format.format, format.rate, 2, format.rate / 2);
         const std::vector<float> fromFile = renderedSample(Way::File, bytes);
         ASSERT_GT(measure::peak(fromFile, 0), 0.3f) << format.name;
-        for (const Way way : {Way::Memory, Way::Callbacks, Way::CallbacksOfUnknownSize}) {
+        for (const Way way : kOtherWays) {
             EXPECT_EQ(renderedSample(way, bytes), fromFile)
                 << format.name << " way " << static_cast<int>(way);
         }
@@ -205,7 +206,7 @@ TEST_F(SourceLoadTest, SongsPlayTheSameFramesFromFileMemoryAndCallbacks) {
         }
         const std::vector<float> fromFile = renderedSong(Way::File, bytes);
         ASSERT_GT(measure::peak(fromFile, 0), 0.05f) << name;
-        for (const Way way : {Way::Memory, Way::Callbacks, Way::CallbacksOfUnknownSize}) {
+        for (const Way way : kOtherWays) {
             EXPECT_EQ(renderedSong(way, bytes), fromFile)
                 << name << " way " << static_cast<int>(way);
         }
