@@ -459,6 +459,97 @@ PELGRA_AUDIO_API int PelgraAudio_SetCpuTiming(int on);
  * Blocks: never. */
 PELGRA_AUDIO_API int PelgraAudio_SetLimiter(int enabled);
 
+/* ---- Loading from memory and from the application's own files ------------------ */
+
+/* The application's own reading of a sound or a song's bytes (a pack file, an archive,
+ * an asset store), for PelgraAudio_LoadSampleIO and PelgraAudio_LoadSongIO. Each member
+ * is given the `user` pointer passed with the structure. The library copies the
+ * structure: it need not outlive the call, but `user` must stay valid until `close`.
+ * Required: read, seek and tell. Optional: size (NULL, or a result of -1, for unknown)
+ * and close (NULL for none).
+ * read: copies up to `bytes` bytes (never more) from where the source stands into
+ * `buffer` and returns how many it copied; 0 at the end; -1 on an error.
+ * seek: moves to `offset` from whence (SEEK_SET, SEEK_CUR or SEEK_END of <stdio.h>);
+ * returns 0 when done, anything else when not.
+ * tell: where the source stands, in bytes from its start.
+ * size: the bytes the source holds, asked once at the call; -1 when unknown. A source
+ * of unknown size is read whole at the call, bounded by the sample size (512 MiB of
+ * bytes) or the song file size (a recording too, which then plays from memory).
+ * close: called exactly once when the library lets go of the source, on the thread
+ * that lets go: before a sample load returns, before a song load returns for a module
+ * or MIDI file (read whole), and when a streamed song is freed (FMUSIC_FreeSong or
+ * FSOUND_Close); also before the call returns when it fails, whatever the failure
+ * (even an incomplete structure, or the library not running).
+ * Threads: the members are called one at a time for a source, never at once: on the
+ * loading thread during the load and, for a streamed song, on the song worker while it
+ * plays (never on the audio thread). They must not call the library.
+ * A read that returns -1, more than asked, or data that ends early or is garbage fails
+ * the load as a damaged file would (PELGRA_AUDIO_ERR_FILE_BAD or
+ * PELGRA_AUDIO_ERR_FILE_FORMAT); a streamed song whose reads fail later is treated as a
+ * file found damaged while it plays: it loops what could be decoded, or goes silent. */
+typedef struct PelgraAudioIO {
+    /* bytes read; 0 at the end; -1 on error */
+    long long (*read)(void* user, void* buffer, long long bytes);
+    int (*seek)(void* user, long long offset, int whence); /* SEEK_SET/CUR/END; 0 when done */
+    long long (*tell)(void* user);
+    long long (*size)(void* user); /* -1 when unknown */
+    void (*close)(void* user);     /* may be NULL; called once when the library lets go */
+} PelgraAudioIO;
+
+/* Loads a sound effect, as FSOUND_Sample_Load does, from the `bytes` bytes of a sound
+ * file at `data` (any format FSOUND_Sample_Load reads). The bytes are copied: the
+ * caller may free them as soon as the call returns. mode: as for FSOUND_Sample_Load;
+ * the whole sound is kept.
+ * Returns: the sample's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (data NULL,
+ * bytes below 1), PELGRA_AUDIO_ERR_FILE_BAD, PELGRA_AUDIO_ERR_FILE_FORMAT,
+ * PELGRA_AUDIO_ERR_FILE_TOO_LARGE (over the sample size),
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_LIMIT (samples loaded),
+ * PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: on copying and decoding the bytes, outside the lock; opening through libsndfile
+ * goes one thread at a time. */
+PELGRA_AUDIO_API FSOUND_SAMPLE* PelgraAudio_LoadSampleMemory(const void* data, long long bytes,
+                                                             unsigned int mode);
+
+/* Loads a sound effect, as PelgraAudio_LoadSampleMemory does, reading it through the
+ * application's callbacks (PelgraAudioIO), on the calling thread. The sample is decoded
+ * whole: `close` has run when the call returns, also when it fails.
+ * Returns: the sample's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (io NULL, or
+ * read, seek or tell NULL), PELGRA_AUDIO_ERR_FILE_BAD (also when a callback fails),
+ * PELGRA_AUDIO_ERR_FILE_FORMAT, PELGRA_AUDIO_ERR_FILE_TOO_LARGE,
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_LIMIT, PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: on the callbacks and on decoding, outside the lock. */
+PELGRA_AUDIO_API FSOUND_SAMPLE* PelgraAudio_LoadSampleIO(const PelgraAudioIO* io, void* user,
+                                                         unsigned int mode);
+
+/* Loads a song, as FMUSIC_LoadSong does, from the `bytes` bytes of a song file at
+ * `data`: a recording is streamed from the library's copy, a module or MIDI file is
+ * read whole. The bytes are copied: the caller may free them as soon as the call
+ * returns.
+ * Returns: the song's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (data NULL,
+ * bytes below 1), PELGRA_AUDIO_ERR_FILE_BAD, PELGRA_AUDIO_ERR_FILE_FORMAT,
+ * PELGRA_AUDIO_ERR_FILE_TOO_LARGE (a module or MIDI file over the song file size),
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_NO_SOUNDFONT,
+ * PELGRA_AUDIO_ERR_LIMIT, PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: as FMUSIC_LoadSong, and on copying the bytes; outside the lock. */
+PELGRA_AUDIO_API FMUSIC_MODULE* PelgraAudio_LoadSongMemory(const void* data, long long bytes);
+
+/* Loads a song, as FMUSIC_LoadSong does, reading it through the application's
+ * callbacks (PelgraAudioIO). A module or MIDI file is read whole during the call, and
+ * `close` has run when it returns. A recording is streamed: its callbacks are called on
+ * the song worker while the song is loaded, and `close` runs when the song is freed.
+ * A failed call has run `close` before it returns.
+ * Returns: the song's handle; NULL on failure.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (io NULL, or
+ * read, seek or tell NULL), PELGRA_AUDIO_ERR_FILE_BAD (also when a callback fails),
+ * PELGRA_AUDIO_ERR_FILE_FORMAT, PELGRA_AUDIO_ERR_FILE_TOO_LARGE,
+ * PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS, PELGRA_AUDIO_ERR_NO_SOUNDFONT,
+ * PELGRA_AUDIO_ERR_LIMIT, PELGRA_AUDIO_ERR_MEMORY.
+ * Blocks: as FMUSIC_LoadSong, and on the callbacks; outside the lock. */
+PELGRA_AUDIO_API FMUSIC_MODULE* PelgraAudio_LoadSongIO(const PelgraAudioIO* io, void* user);
+
 #ifdef __cplusplus
 }
 #endif

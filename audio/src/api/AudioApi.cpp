@@ -7,6 +7,7 @@
 #include "api/AudioSystem.h"
 #include "api/Boundary.h"
 #include "api/ErrorCodes.h"
+#include "file/InputFile.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -61,7 +62,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
             noteFailure(Failure::InvalidArgument);
             return nullptr;
         }
-        return sampleHandle(audio().loadSample(name, mode, offset, length));
+        return sampleHandle(audio().loadSample(
+            [name] { return pelgra::audio::InputFile::openForCall(name); }, mode, offset, length));
     });
 }
 
@@ -87,7 +89,8 @@ int FSOUND_StopSound(int channel) {
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
     return guarded<FMUSIC_MODULE*>(nullptr, Failure::FileDamaged, [&] {
         // An opaque number, never dereferenced.
-        return reinterpret_cast<FMUSIC_MODULE*>(audio().loadSong(name));
+        return reinterpret_cast<FMUSIC_MODULE*>(
+            audio().loadSong([name] { return pelgra::audio::InputFile::openForCall(name); }));
     });
 }
 

@@ -121,10 +121,9 @@ bool AudioSystem::setLimiter(bool enabled) {
     });
 }
 
-std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int offset,
+std::uintptr_t AudioSystem::loadSample(const SourceMaker& makeSource, unsigned int mode, int offset,
                                        int length) {
     SampleRequest request;
-    request.path = name;
     request.loops = (mode & FSOUND_LOOP_NORMAL) != 0;
     request.firstFrame = offset;
     request.frameCount = length;
@@ -136,8 +135,12 @@ std::uintptr_t AudioSystem::loadSample(const char* name, unsigned int mode, int 
     if (serial == 0) {
         return 0;
     }
-    // Decoding takes long: other application threads go on meanwhile.
-    std::unique_ptr<Sample> sample = pelgra::audio::loadSample(request);
+    // Reading and decoding take long: other application threads go on meanwhile.
+    std::unique_ptr<ByteSource> source = makeSource();
+    if (!source) {
+        return 0;
+    }
+    std::unique_ptr<Sample> sample = pelgra::audio::loadSample(std::move(source), request);
     if (!sample) {
         return 0;
     }

@@ -8,9 +8,11 @@
 #include "PelgraAudio.h"
 #include "api/Session.h"
 #include "failure/FailureReason.h"
+#include "file/ByteSource.h"
 #include "output/ManualOutput.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -29,13 +31,18 @@ public:
     bool setMasterVolume(int volume);
     bool setLimiter(bool enabled);
     bool setMusicVolume(int volume);
-    std::uintptr_t loadSample(const char* name, unsigned int mode, int offset, int length);
+    // Makes the source of a load once the library is known to run, outside the lock;
+    // null (the reason noted) when it cannot be had.
+    using SourceMaker = std::function<std::unique_ptr<ByteSource>()>;
+
+    std::uintptr_t loadSample(const SourceMaker& makeSource, unsigned int mode, int offset,
+                              int length);
     bool freeSample(std::uintptr_t handle);
     int play(int voice, std::uintptr_t sampleHandle);
     bool setPaused(int voice, bool paused);
     bool stop(int voice);
 
-    std::uintptr_t loadSong(const char* name);
+    std::uintptr_t loadSong(const SourceMaker& makeSource);
     bool freeSong(std::uintptr_t handle);
     bool playSong(std::uintptr_t handle);
     bool stopSong(std::uintptr_t handle);

@@ -57,7 +57,7 @@ bool attach(Session& session, LoadedSong& loaded) {
 
 } // namespace
 
-std::uintptr_t AudioSystem::loadSong(const char* name) {
+std::uintptr_t AudioSystem::loadSong(const SourceMaker& makeSource) {
     const auto running =
         withSession(std::optional<std::pair<int, std::uint64_t>>{}, [](Session& session) {
             return std::make_optional(std::make_pair(session.mixer.mixRate(), session.serial));
@@ -66,8 +66,12 @@ std::uintptr_t AudioSystem::loadSong(const char* name) {
         return 0;
     }
     // Reading and parsing the file takes long: other application threads go on meanwhile.
+    std::unique_ptr<ByteSource> source = makeSource();
+    if (!source) {
+        return 0;
+    }
     auto loaded = std::make_unique<LoadedSong>();
-    loaded->song = Song::open(name, running->first);
+    loaded->song = Song::open(std::move(source), running->first);
     if (!loaded->song) {
         return 0;
     }

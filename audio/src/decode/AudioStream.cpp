@@ -2,6 +2,7 @@
 
 #include "decode/OggProbe.h"
 #include "failure/FailureReason.h"
+#include "file/InputFile.h"
 #if defined(PELGRA_AUDIO_HAVE_OPUSFILE)
 #include "decode/OpusFileStream.h"
 #endif
@@ -48,7 +49,7 @@ bool playable(const StreamInfo& info) {
 
 // Ogg Vorbis and Opus go to their own libraries where the build has them: libsndfile
 // leaks inside libvorbis on damaged Ogg files. Other Ogg streams are refused then.
-std::unique_ptr<AudioStream> openByContent(std::unique_ptr<InputFile> input) {
+std::unique_ptr<AudioStream> openByContent(std::unique_ptr<ByteSource> input) {
     [[maybe_unused]] const OggCodec ogg = probeOgg(*input);
 #if defined(PELGRA_AUDIO_HAVE_VORBISFILE) && defined(PELGRA_AUDIO_HAVE_OPUSFILE)
     if (ogg == OggCodec::Other) {
@@ -81,6 +82,9 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
         return 0;
     }
     const std::int64_t got = readFrames(interleaved, frames);
+    if (m_source != nullptr && m_source->failed()) {
+        return -1;
+    }
     if (got > 0) {
         makeMixable(interleaved, static_cast<std::size_t>(got * m_info.channels));
     }
@@ -89,7 +93,7 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
 
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
     try {
-        std::unique_ptr<InputFile> input = InputFile::openForCall(path);
+        std::unique_ptr<ByteSource> input = InputFile::openForCall(path);
         if (input == nullptr) {
             return nullptr;
         }
@@ -100,16 +104,22 @@ std::unique_ptr<AudioStream> openAudioStream(const char* path) {
     }
 }
 
-std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<InputFile> input) {
-    if (input->size() == 0) {
+std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<ByteSource> input) {
+    if (input->size() <= 0) { // empty, or (a caller's slip) of unknown size
         noteFailure(Failure::FileDamaged);
         return nullptr;
     }
     try {
+        const ByteSource* source = input.get();
         std::unique_ptr<AudioStream> stream = openByContent(std::move(input));
+        if (stream != nullptr && source->failed()) {
+            noteFailure(Failure::FileDamaged);
+            return nullptr;
+        }
         if (stream == nullptr || !playable(stream->info())) {
             return nullptr;
         }
+        stream->watch(source);
         return stream;
     } catch (...) {
         noteFailure(Failure::OutOfMemory);

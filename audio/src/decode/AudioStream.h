@@ -6,7 +6,7 @@
 #ifndef PELGRA_AUDIO_AUDIO_STREAM_H
 #define PELGRA_AUDIO_AUDIO_STREAM_H
 
-#include "file/InputFile.h"
+#include "file/ByteSource.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,6 +42,11 @@ public:
     // when the data is damaged or cannot be read. Every value is finite and bounded.
     std::int64_t read(float* interleaved, std::int64_t frames) noexcept;
 
+    // From here on, reads fail once `source` (which the decoder reads, and which lives as
+    // long as the stream) has had a read fail: decoders take an application's failed
+    // read for the end of its bytes.
+    void watch(const ByteSource* source) noexcept { m_source = source; }
+
     // Continues reading from a frame, sample-exactly. False when that failed; the
     // position is then undefined until a seek succeeds.
     virtual bool seek(std::int64_t frame) noexcept = 0;
@@ -52,14 +57,15 @@ protected:
 
 private:
     StreamInfo m_info;
+    const ByteSource* m_source = nullptr;
 };
 
 // Null for a null path, a missing, empty or non-regular file, one the system refuses to
 // open, a format none of the decoders takes, or one that is not mono or stereo or has
 // an unplayable rate or no frames. Prints nothing. The stream keeps the file open.
 std::unique_ptr<AudioStream> openAudioStream(const char* path);
-// The same for a file opened already (its position does not matter).
-std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<InputFile> input);
+// The same for a source opened already, of known size (its position does not matter).
+std::unique_ptr<AudioStream> openAudioStream(std::unique_ptr<ByteSource> input);
 
 } // namespace pelgra::audio
 

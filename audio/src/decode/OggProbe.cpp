@@ -52,7 +52,7 @@ std::uint32_t littleEndian32(const unsigned char* bytes) {
 // Where the tags that taggers append begin in the file: an ID3v1 tag (128
 // bytes from "TAG") at the very end, an APEv2 tag ending there or just before the ID3v1
 // tag. The file's size when there are none; anything else after the pages is no tag.
-std::int64_t startOfTags(InputFile& file) {
+std::int64_t startOfTags(ByteSource& file) {
     std::int64_t end = file.size();
     std::array<unsigned char, 3> id3{};
     if (end >= static_cast<std::int64_t>(kId3v1Bytes) &&
@@ -75,7 +75,7 @@ std::int64_t startOfTags(InputFile& file) {
 }
 
 // True when a page that closes its stream ends exactly at `end`.
-bool lastPageEndsAt(InputFile& file, std::int64_t end) {
+bool lastPageEndsAt(ByteSource& file, std::int64_t end) {
     if (end <= 0) {
         return false;
     }
@@ -96,7 +96,7 @@ bool lastPageEndsAt(InputFile& file, std::int64_t end) {
 
 } // namespace
 
-OggCodec probeOgg(InputFile& file) {
+OggCodec probeOgg(ByteSource& file) {
     std::array<unsigned char, kPageHeaderBytes + 255 + 8> head{};
     const std::size_t got = file.seek(0, SEEK_SET) ? file.read(head.data(), head.size()) : 0;
     if (got < 4 || !isCapture(head.data())) {
@@ -116,7 +116,7 @@ OggCodec probeOgg(InputFile& file) {
     return OggCodec::Other;
 }
 
-bool oggEndsWhole(InputFile& file) {
+bool oggEndsWhole(ByteSource& file) {
     // "TAG" may also begin the last 128 bytes of a page by chance.
     const std::int64_t tagsAt = startOfTags(file);
     return lastPageEndsAt(file, file.size()) ||

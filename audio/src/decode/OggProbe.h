@@ -4,7 +4,7 @@
 #ifndef PELGRA_AUDIO_OGG_PROBE_H
 #define PELGRA_AUDIO_OGG_PROBE_H
 
-#include "file/InputFile.h"
+#include "file/ByteSource.h"
 
 namespace pelgra::audio {
 
@@ -15,12 +15,12 @@ enum class OggCodec {
     Other, // an Ogg stream of another codec, or a damaged first page
 };
 
-OggCodec probeOgg(InputFile& file);
+OggCodec probeOgg(ByteSource& file);
 
 // True when the file's last page is whole, ends the file (or is followed by nothing but
 // an ID3v1 or APEv2 tag) and closes its stream: a file cut short anywhere after its
 // first page fails this.
-bool oggEndsWhole(InputFile& file);
+bool oggEndsWhole(ByteSource& file);
 
 } // namespace pelgra::audio
 

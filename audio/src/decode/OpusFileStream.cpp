@@ -18,22 +18,22 @@ constexpr int kMaxHoles = 64;
 // closes: no close function.
 int readFrom(void* input, unsigned char* into, int bytes) {
     return bytes <= 0 ? 0
-                      : static_cast<int>(static_cast<InputFile*>(input)->read(
+                      : static_cast<int>(static_cast<ByteSource*>(input)->read(
                             into, static_cast<std::size_t>(bytes)));
 }
 
 int seekIn(void* input, opus_int64 offset, int whence) {
-    return static_cast<InputFile*>(input)->seek(offset, whence) ? 0 : -1;
+    return static_cast<ByteSource*>(input)->seek(offset, whence) ? 0 : -1;
 }
 
 opus_int64 tellIn(void* input) {
-    return static_cast<InputFile*>(input)->tell();
+    return static_cast<ByteSource*>(input)->tell();
 }
 
 constexpr OpusFileCallbacks kReading = {readFrom, seekIn, tellIn, nullptr};
 } // namespace
 
-std::unique_ptr<AudioStream> OpusFileStream::open(std::unique_ptr<InputFile> input) {
+std::unique_ptr<AudioStream> OpusFileStream::open(std::unique_ptr<ByteSource> input) {
     const bool whole = oggEndsWhole(*input);
     int error = 0;
     // On failure libopusfile frees all it set up.

@@ -5,7 +5,7 @@
 #define PELGRA_AUDIO_OPUS_FILE_STREAM_H
 
 #include "decode/AudioStream.h"
-#include "file/InputFile.h"
+#include "file/ByteSource.h"
 
 struct OggOpusFile;
 
@@ -14,7 +14,7 @@ namespace pelgra::audio {
 class OpusFileStream final : public AudioStream {
 public:
     // Null when libopusfile does not take the file.
-    static std::unique_ptr<AudioStream> open(std::unique_ptr<InputFile> input);
+    static std::unique_ptr<AudioStream> open(std::unique_ptr<ByteSource> input);
     ~OpusFileStream() override;
     OpusFileStream(const OpusFileStream&) = delete;
     OpusFileStream& operator=(const OpusFileStream&) = delete;
@@ -22,11 +22,11 @@ public:
     bool seek(std::int64_t frame) noexcept override;
 
 private:
-    OpusFileStream(std::unique_ptr<InputFile> input, OggOpusFile* file, const StreamInfo& info)
+    OpusFileStream(std::unique_ptr<ByteSource> input, OggOpusFile* file, const StreamInfo& info)
         : AudioStream(info), m_input(std::move(input)), m_file(file) {}
     std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept override;
 
-    std::unique_ptr<InputFile> m_input; // what libopusfile reads, closed after it
+    std::unique_ptr<ByteSource> m_input; // what libopusfile reads, closed after it
     OggOpusFile* m_file;
 };
 

@@ -56,27 +56,27 @@ bool claimsMoreThanItHolds(SNDFILE* file) {
 
 // libsndfile reads the file through the library's own handle of it.
 sf_count_t lengthOf(void* input) {
-    return static_cast<InputFile*>(input)->size();
+    return static_cast<ByteSource*>(input)->size();
 }
 
 sf_count_t seekIn(sf_count_t offset, int whence, void* input) {
-    auto* file = static_cast<InputFile*>(input);
+    auto* file = static_cast<ByteSource*>(input);
     return file->seek(offset, whence) ? file->tell() : -1;
 }
 
 sf_count_t readFrom(void* into, sf_count_t bytes, void* input) {
     return static_cast<sf_count_t>(
-        static_cast<InputFile*>(input)->read(into, static_cast<std::size_t>(bytes)));
+        static_cast<ByteSource*>(input)->read(into, static_cast<std::size_t>(bytes)));
 }
 
 sf_count_t tellIn(void* input) {
-    return static_cast<InputFile*>(input)->tell();
+    return static_cast<ByteSource*>(input)->tell();
 }
 
 // libsndfile writes why a file failed to open into one global buffer, with no lock of
 // its own: opens go one at a time, and a failure's reason is read before the next.
 // Decoding, the long part, runs on in parallel.
-SNDFILE* openOneAtATime(InputFile& input, SF_INFO& info) {
+SNDFILE* openOneAtATime(ByteSource& input, SF_INFO& info) {
     SF_VIRTUAL_IO reading = {lengthOf, seekIn, readFrom, nullptr, tellIn};
     static std::mutex opening;
     std::lock_guard lock(opening);
@@ -111,7 +111,7 @@ const char* codecName(int format) {
 
 } // namespace
 
-std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<InputFile> input) {
+std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<ByteSource> input) {
     if (!input->seek(0, SEEK_SET)) {
         noteFailure(Failure::FileDamaged);
         return nullptr;

@@ -14,21 +14,21 @@ constexpr int kMaxHoles = 64;
 // libvorbisfile reads the file through the library's own handle of it, which the stream
 // closes: no close function.
 std::size_t readFrom(void* into, std::size_t size, std::size_t count, void* input) {
-    return size == 0 ? 0 : static_cast<InputFile*>(input)->read(into, size * count) / size;
+    return size == 0 ? 0 : static_cast<ByteSource*>(input)->read(into, size * count) / size;
 }
 
 int seekIn(void* input, ogg_int64_t offset, int whence) {
-    return static_cast<InputFile*>(input)->seek(offset, whence) ? 0 : -1;
+    return static_cast<ByteSource*>(input)->seek(offset, whence) ? 0 : -1;
 }
 
 long tellIn(void* input) {
-    return static_cast<long>(static_cast<InputFile*>(input)->tell());
+    return static_cast<long>(static_cast<ByteSource*>(input)->tell());
 }
 
 constexpr ov_callbacks kReading = {readFrom, seekIn, nullptr, tellIn};
 } // namespace
 
-std::unique_ptr<AudioStream> VorbisFileStream::open(std::unique_ptr<InputFile> input) {
+std::unique_ptr<AudioStream> VorbisFileStream::open(std::unique_ptr<ByteSource> input) {
     const bool whole = oggEndsWhole(*input);
     auto file = std::make_unique<OggVorbis_File>();
     // On failure libvorbisfile frees all it set up.

@@ -4,7 +4,7 @@
 #define PELGRA_AUDIO_VORBIS_FILE_STREAM_H
 
 #include "decode/AudioStream.h"
-#include "file/InputFile.h"
+#include "file/ByteSource.h"
 
 #include <vorbis/vorbisfile.h>
 
@@ -13,7 +13,7 @@ namespace pelgra::audio {
 class VorbisFileStream final : public AudioStream {
 public:
     // Null when libvorbisfile does not take the file.
-    static std::unique_ptr<AudioStream> open(std::unique_ptr<InputFile> input);
+    static std::unique_ptr<AudioStream> open(std::unique_ptr<ByteSource> input);
     ~VorbisFileStream() override;
     VorbisFileStream(const VorbisFileStream&) = delete;
     VorbisFileStream& operator=(const VorbisFileStream&) = delete;
@@ -21,12 +21,12 @@ public:
     bool seek(std::int64_t frame) noexcept override;
 
 private:
-    VorbisFileStream(std::unique_ptr<InputFile> input, std::unique_ptr<OggVorbis_File> file,
+    VorbisFileStream(std::unique_ptr<ByteSource> input, std::unique_ptr<OggVorbis_File> file,
                      const StreamInfo& info)
         : AudioStream(info), m_input(std::move(input)), m_file(std::move(file)) {}
     std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept override;
 
-    std::unique_ptr<InputFile> m_input; // what libvorbisfile reads, closed after it
+    std::unique_ptr<ByteSource> m_input; // what libvorbisfile reads, closed after it
     std::unique_ptr<OggVorbis_File> m_file;
     // Set when a chained file goes on with another rate or channel count: the stream
     // ends there until the next seek.

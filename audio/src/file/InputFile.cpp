@@ -125,10 +125,6 @@ std::size_t InputFile::read(void* into, std::size_t bytes) noexcept {
     return std::fread(into, 1, bytes, m_file);
 }
 
-bool InputFile::readAt(std::int64_t offset, void* into, std::size_t bytes) noexcept {
-    return seek(offset, SEEK_SET) && read(into, bytes) == bytes;
-}
-
 bool InputFile::seek(std::int64_t offset, int whence) noexcept {
 #if defined(_WIN32)
     return _fseeki64(m_file, offset, whence) == 0;

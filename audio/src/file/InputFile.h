@@ -2,11 +2,12 @@
 // regular file is: checked on the opened file itself, so that nothing can swap the path
 // in between, and opened without waiting, so that a named pipe or a terminal is refused
 // at once instead of blocking the caller. The decoders read through the object, never
-// by the path. Used by one thread at a time.
+// by the path, as they read every source (file/ByteSource.h). Used by one thread at a
+// time.
 #ifndef PELGRA_AUDIO_INPUT_FILE_H
 #define PELGRA_AUDIO_INPUT_FILE_H
 
-#include "failure/Failure.h"
+#include "file/ByteSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace pelgra::audio {
 
-class InputFile {
+class InputFile final : public ByteSource {
 public:
     // The file at `path`, open for reading from its start. Null when it is not to be
     // had, and `refusal` says why: InvalidArgument for a null path, FileNotFound for no
@@ -27,20 +28,14 @@ public:
     // call's reason.
     static std::unique_ptr<InputFile> openForCall(const char* path);
 
-    ~InputFile();
+    ~InputFile() override;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Bytes, as the file was when opened.
-    std::int64_t size() const noexcept { return m_size; }
-    // Reads up to `bytes` bytes from where the file stands; returns how many came.
-    std::size_t read(void* into, std::size_t bytes) noexcept;
-    // Reads exactly `bytes` bytes from `offset`; false when fewer came.
-    bool readAt(std::int64_t offset, void* into, std::size_t bytes) noexcept;
-    // Moves to `offset` from SEEK_SET, SEEK_CUR or SEEK_END; false when that failed.
-    bool seek(std::int64_t offset, int whence) noexcept;
-    // Where the file stands, -1 on failure.
-    std::int64_t tell() noexcept;
+    std::int64_t size() const noexcept override { return m_size; }
+    std::size_t read(void* into, std::size_t bytes) noexcept override;
+    bool seek(std::int64_t offset, int whence) noexcept override;
+    std::int64_t tell() noexcept override;
 
 private:
     InputFile(std::FILE* file, std::int64_t size) noexcept : m_file(file), m_size(size) {}

@@ -5,7 +5,6 @@
 #include "failure/FailureReason.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -178,17 +177,20 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
 
 } // namespace
 
-std::unique_ptr<Sample> loadSample(const SampleRequest& request) {
-    std::unique_ptr<AudioStream> stream = openAudioStream(request.path);
+std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
+                                   const SampleRequest& request) {
+    source = withKnownSize(std::move(source), kMaxSampleSourceBytes);
+    if (source == nullptr) {
+        return nullptr;
+    }
+    const std::int64_t bytes = source->size();
+    std::unique_ptr<AudioStream> stream = openAudioStream(std::move(source));
     if (stream == nullptr) {
         return nullptr;
     }
     const StreamInfo& info = stream->info();
     const std::int64_t first = request.firstFrame;
-    std::error_code error;
-    if (info.cutShort ||
-        info.frames / kMaxFramesPerByte >
-            static_cast<std::int64_t>(std::filesystem::file_size(request.path, error))) {
+    if (info.cutShort || info.frames / kMaxFramesPerByte > bytes) {
         noteFailure(Failure::FileDamaged);
         return nullptr;
     }

@@ -3,6 +3,7 @@
 #ifndef PELGRA_AUDIO_SAMPLE_LOADER_H
 #define PELGRA_AUDIO_SAMPLE_LOADER_H
 
+#include "file/ByteSource.h"
 #include "sample/Sample.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 namespace pelgra::audio {
 
 struct SampleRequest {
-    const char* path = nullptr;
     int mixRate = 48000;
     bool loops = false;
     std::int64_t firstFrame = 0; // in the file's own frames
@@ -21,10 +21,14 @@ struct SampleRequest {
 // Decoded files longer than this are refused (about 23 minutes of stereo at 48 kHz,
 // 512 MiB of floats), whatever their header claims.
 constexpr std::int64_t kMaxSampleFloats = std::int64_t{1} << 27;
+// A source that cannot tell its size is read whole first, up to as many bytes as the
+// decoded floats may take.
+constexpr std::uint64_t kMaxSampleSourceBytes = std::uint64_t{kMaxSampleFloats} * sizeof(float);
 
-// Null when the file is missing, not a regular file, empty, damaged, cut short,
-// of a format the decoder does not know, not mono or stereo, or too long.
-std::unique_ptr<Sample> loadSample(const SampleRequest& request);
+// Null when the source is empty, damaged, cut short, of a format the decoder does not
+// know, not mono or stereo, or too long. The source is let go of before this returns.
+std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
+                                   const SampleRequest& request);
 
 } // namespace pelgra::audio
 

@@ -1,6 +1,7 @@
 #include "song/Song.h"
 
 #include "failure/FailureReason.h"
+#include "file/InputFile.h"
 #include "mixer/GainRamp.h"
 #include "mixer/MixKernels.h"
 #include "mixer/MixRate.h"
@@ -66,6 +67,21 @@ std::unique_ptr<Song> Song::open(const char* path, int mixRate) noexcept {
     }
     try {
         std::unique_ptr<InputFile> input = InputFile::openForCall(path);
+        return input == nullptr ? nullptr : open(std::move(input), mixRate);
+    } catch (...) {
+        noteFailure(Failure::OutOfMemory);
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Song> Song::open(std::unique_ptr<ByteSource> input, int mixRate) noexcept {
+    if (!isMixRate(mixRate)) {
+        noteFailure(Failure::InvalidArgument);
+        return nullptr;
+    }
+    try {
+        // A source that cannot tell its size is read whole, as a module is, and bounded so.
+        input = withKnownSize(std::move(input), kMaxSongFileBytes);
         if (input == nullptr) {
             return nullptr;
         }

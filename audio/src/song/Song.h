@@ -35,6 +35,7 @@
 
 namespace pelgra::audio {
 
+class ByteSource;
 class FrameRing;
 class SongRenderer;
 
@@ -47,6 +48,10 @@ public:
     // rendered ahead. Null when the file is not a song that can be played, or the rate is
     // out of range; prints nothing.
     static std::unique_ptr<Song> open(const char* path, int mixRate) noexcept;
+    // The same from any source of bytes, which the song keeps while it streams from it
+    // and lets go of once read whole or refused. A source of unknown size is read whole,
+    // up to the song file size (kMaxSongFileBytes), and played from memory.
+    static std::unique_ptr<Song> open(std::unique_ptr<ByteSource> input, int mixRate) noexcept;
 
     ~Song() override;
     Song(const Song&) = delete;

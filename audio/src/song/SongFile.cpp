@@ -7,7 +7,7 @@
 
 namespace pelgra::audio {
 
-std::optional<std::vector<std::uint8_t>> readSongFile(InputFile& file) {
+std::optional<std::vector<std::uint8_t>> readSongFile(ByteSource& file) {
     const std::int64_t size = file.size();
     if (size == 0) {
         noteFailure(Failure::FileDamaged);
@@ -18,14 +18,14 @@ std::optional<std::vector<std::uint8_t>> readSongFile(InputFile& file) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!file.readAt(0, bytes.data(), bytes.size())) {
+    if (!file.readAt(0, bytes.data(), bytes.size()) || file.failed()) {
         noteFailure(Failure::FileDamaged);
         return std::nullopt;
     }
     return bytes;
 }
 
-bool isSampledAudioFile(InputFile& file) {
+bool isSampledAudioFile(ByteSource& file) {
     std::array<unsigned char, 12> head{};
     if ((file.seek(0, SEEK_SET) ? file.read(head.data(), head.size()) : 0) < 4) {
         return false;

@@ -15,7 +15,7 @@ LoopPoints loopOf(const StreamInfo& info) {
 }
 } // namespace
 
-std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<InputFile> input,
+std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<ByteSource> input,
                                                      int mixRate) {
     std::unique_ptr<AudioStream> stream = openAudioStream(std::move(input));
     if (stream == nullptr) {

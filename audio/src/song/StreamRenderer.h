@@ -27,7 +27,7 @@ class StreamRenderer final : public SongRenderer {
 public:
     // Null when the file is not a sampled audio file the library decodes. The song keeps
     // the file open while it lives.
-    static std::unique_ptr<StreamRenderer> open(std::unique_ptr<InputFile> input, int mixRate);
+    static std::unique_ptr<StreamRenderer> open(std::unique_ptr<ByteSource> input, int mixRate);
     ~StreamRenderer() override;
     StreamRenderer(const StreamRenderer&) = delete;
     StreamRenderer& operator=(const StreamRenderer&) = delete;
