@@ -1,9 +1,11 @@
-// One sound-effect voice as the audio thread sees it: the sample it reads, where, and
-// its fade for pausing, resuming and stopping. Touched by the audio thread only.
+// One sound-effect voice as the audio thread sees it: the sample it reads, where, its
+// fade for pausing, resuming and stopping, and its own volume, pan and pitch, each
+// gliding to a new setting. Touched by the audio thread only.
 #ifndef PELGRA_AUDIO_VOICE_H
 #define PELGRA_AUDIO_VOICE_H
 
 #include "mixer/GainRamp.h"
+#include "mixer/VoiceKernels.h"
 
 #include <cstdint>
 
@@ -13,7 +15,8 @@ struct Sample;
 
 class Voice {
 public:
-    // Starts `sample` from its first frame at full level, replacing whatever played;
+    // Starts `sample` from its first frame at full level, centred and at its own pitch,
+    // replacing whatever played;
     // `commandsSeen` is the serial of the every-voice commands issued before the start.
     void start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) noexcept;
     // Fades out and holds the position; a paused voice stays paused.
@@ -22,6 +25,15 @@ public:
     void resume(int fadeFrames) noexcept;
     // Fades out and ends.
     void stop(int fadeFrames) noexcept;
+
+    // Each setting moves there linearly over `glideFrames` frames, or at once while
+    // nothing of the voice has been mixed since its start.
+    // Volume as a gain, 0..1.
+    void setVolume(float gain, int glideFrames) noexcept;
+    // -128 (left) .. 0 (centre) .. 127 (right).
+    void setPan(float pan, int glideFrames) noexcept;
+    // Sample frames read per output frame, 0.25..4.
+    void setPitch(float ratio, int glideFrames) noexcept;
 
     // Adds up to `frames` frames to the accumulator, scaled by a master gain moving
     // linearly from `master` by `masterStep` per frame. Returns false once the voice
@@ -44,15 +56,30 @@ public:
 private:
     enum class State : std::uint8_t { Idle, Playing, Pausing, Paused, Stopping };
 
-    // Mixes one run over which nothing but the gains changes.
-    void mixRun(float* stereoAccumulator, int frames, float gain, float gainStep) const noexcept;
+    // Mixes a run over which nothing but the gains and the pitch changes; returns the
+    // frames mixed, fewer than `frames` only when a one-shot ended.
+    int mixRun(float* stereoAccumulator, int frames, const SideGains& gains) noexcept;
+    // At its own pitch exactly, on a frame: the frames are copied, not interpolated.
+    bool atOwnPitch() const noexcept {
+        return !m_pitch.ramping() && m_pitch.value() == 1.0f && m_head.fraction == 0.0;
+    }
+    // Aims the side gains at the volume and the pan.
+    void aimSides(int glideFrames) noexcept;
 
     const Sample* m_sample = nullptr;
-    std::int64_t m_position = 0;
+    ReadHead m_head;
     std::uint32_t m_playId = 0;
     std::uint64_t m_commandsSeen = 0;
     State m_state = State::Idle;
     GainRamp m_fade;
+    // The volume times the pan's gain, per side.
+    GainRamp m_left;
+    GainRamp m_right;
+    GainRamp m_pitch;
+    float m_volume = 1.0f;
+    float m_panLeft = 1.0f;
+    float m_panRight = 1.0f;
+    bool m_mixed = false; // since the start
 };
 
 } // namespace pelgra::audio
