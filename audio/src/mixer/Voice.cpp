@@ -22,6 +22,7 @@ void Voice::start(const Sample& sample, std::uint32_t playId, std::uint64_t comm
     m_panLeft = 1.0f;
     m_panRight = 1.0f;
     m_mixed = false;
+    m_steady = true;
 }
 
 void Voice::pause(int fadeFrames) noexcept {
@@ -86,44 +87,31 @@ void Voice::setPan(float pan, int glideFrames) noexcept {
 void Voice::aimSides(int glideFrames) noexcept {
     glide(m_left, m_volume * m_panLeft, glideFrames, m_mixed);
     glide(m_right, m_volume * m_panRight, glideFrames, m_mixed);
+    settle();
 }
 
 void Voice::setPitch(float ratio, int glideFrames) noexcept {
     glide(m_pitch, ratio, glideFrames, m_mixed);
+    settle();
+}
+
+void Voice::settle() noexcept {
+    m_steady = !m_left.ramping() && !m_right.ramping() && m_left.value() == m_right.value() &&
+               !m_pitch.ramping() && m_pitch.value() == 1.0f && m_head.fraction == 0.0;
 }
 
 bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float masterStep) noexcept {
     int done = 0;
     while (done < frames && m_state != State::Idle && m_state != State::Paused) {
-        // A run ends where a glide ends, so that each gain and the pitch move linearly in it.
         int run = frames - done;
         if (m_fade.ramping()) {
             run = std::min(run, m_fade.framesLeft());
         }
-        if (m_left.ramping() || m_right.ramping()) {
-            run = std::min({run, m_left.framesLeft(), m_right.framesLeft()});
-        }
-        if (m_pitch.ramping()) {
-            run = std::min(run, m_pitch.framesLeft());
-        }
-        if (atOwnPitch()) {
-            run = static_cast<int>(std::min<std::int64_t>(run, m_sample->frames - m_head.frame));
-        }
-        const float levelStart = (master + masterStep * static_cast<float>(done)) * m_fade.value();
-        const float levelEnd =
-            (master + masterStep * static_cast<float>(done + run)) * m_fade.valueAfter(run);
-        SideGains gains;
-        gains.left = levelStart * m_left.value();
-        gains.right = levelStart * m_right.value();
-        gains.leftStep = (levelEnd * m_left.valueAfter(run) - gains.left) / static_cast<float>(run);
-        gains.rightStep =
-            (levelEnd * m_right.valueAfter(run) - gains.right) / static_cast<float>(run);
-        const int mixed = mixRun(stereoAccumulator + 2 * done, run, gains);
+        const int mixed =
+            m_steady ? mixSteady(stereoAccumulator + 2 * done, run, master, masterStep, done)
+                     : mixMoving(stereoAccumulator + 2 * done, run, master, masterStep, done);
         m_mixed = true;
         done += mixed;
-        m_left.advance(mixed);
-        m_right.advance(mixed);
-        m_pitch.advance(mixed);
         if (m_fade.advance(mixed)) {
             if (m_state == State::Pausing) {
                 m_state = State::Paused;
@@ -144,30 +132,70 @@ bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float ma
     return m_state != State::Idle;
 }
 
-int Voice::mixRun(float* stereoAccumulator, int frames, const SideGains& gains) noexcept {
-    if (!atOwnPitch()) {
-        const double ratio = m_pitch.value();
-        const double ratioStep =
-            (static_cast<double>(m_pitch.valueAfter(frames)) - ratio) / static_cast<double>(frames);
-        return mixPitched(stereoAccumulator, *m_sample, m_head, frames, ratio, ratioStep, gains);
-    }
-    // Both sides alike (never panned, at any volume): the cheaper loops of songs and
-    // plain voices.
-    const bool alike = gains.left == gains.right && gains.leftStep == gains.rightStep;
+int Voice::mixSteady(float* stereoAccumulator, int frames, float master, float masterStep,
+                     int done) noexcept {
+    frames = static_cast<int>(std::min<std::int64_t>(frames, m_sample->frames - m_head.frame));
+    // Both sides alike: one gain, whose factor is exactly 1 at the defaults, so that such
+    // a voice mixes bit for bit as one without settings of its own.
+    const float side = m_left.value();
+    const float gainStart =
+        (master + masterStep * static_cast<float>(done)) * m_fade.value() * side;
+    const float gainEnd = (master + masterStep * static_cast<float>(done + frames)) *
+                          m_fade.valueAfter(frames) * side;
+    const float gainStep = (gainEnd - gainStart) / static_cast<float>(frames);
     const float* frameData = m_sample->data.data() + m_head.frame * m_sample->channels;
     if (m_sample->channels == 1) {
-        if (alike) {
-            mixMono(stereoAccumulator, frameData, frames, gains.left, gains.leftStep);
-        } else {
-            mixMonoSides(stereoAccumulator, frameData, frames, gains);
-        }
-    } else if (alike) {
-        mixStereo(stereoAccumulator, frameData, frames, gains.left, gains.leftStep);
+        mixMono(stereoAccumulator, frameData, frames, gainStart, gainStep);
     } else {
-        mixStereoSides(stereoAccumulator, frameData, frames, gains);
+        mixStereo(stereoAccumulator, frameData, frames, gainStart, gainStep);
     }
     m_head.frame += frames;
     return frames;
+}
+
+int Voice::mixMoving(float* stereoAccumulator, int frames, float master, float masterStep,
+                     int done) noexcept {
+    // A run ends where a glide ends, so that each gain and the pitch move linearly in it.
+    if (m_left.ramping() || m_right.ramping()) {
+        frames = std::min({frames, m_left.framesLeft(), m_right.framesLeft()});
+    }
+    if (m_pitch.ramping()) {
+        frames = std::min(frames, m_pitch.framesLeft());
+    }
+    const bool ownPitch = !m_pitch.ramping() && m_pitch.value() == 1.0f && m_head.fraction == 0.0;
+    if (ownPitch) {
+        frames = static_cast<int>(std::min<std::int64_t>(frames, m_sample->frames - m_head.frame));
+    }
+    const auto span = static_cast<float>(frames);
+    const float levelStart = (master + masterStep * static_cast<float>(done)) * m_fade.value();
+    const float levelEnd =
+        (master + masterStep * static_cast<float>(done + frames)) * m_fade.valueAfter(frames);
+    SideGains gains;
+    gains.left = levelStart * m_left.value();
+    gains.right = levelStart * m_right.value();
+    gains.leftStep = (levelEnd * m_left.valueAfter(frames) - gains.left) / span;
+    gains.rightStep = (levelEnd * m_right.valueAfter(frames) - gains.right) / span;
+
+    int mixed = frames;
+    if (!ownPitch) {
+        const double ratio = m_pitch.value();
+        const double ratioStep =
+            (static_cast<double>(m_pitch.valueAfter(frames)) - ratio) / static_cast<double>(frames);
+        mixed = mixPitched(stereoAccumulator, *m_sample, m_head, frames, ratio, ratioStep, gains);
+    } else {
+        const float* frameData = m_sample->data.data() + m_head.frame * m_sample->channels;
+        if (m_sample->channels == 1) {
+            mixMonoSides(stereoAccumulator, frameData, frames, gains);
+        } else {
+            mixStereoSides(stereoAccumulator, frameData, frames, gains);
+        }
+        m_head.frame += frames;
+    }
+    m_left.advance(mixed);
+    m_right.advance(mixed);
+    m_pitch.advance(mixed);
+    settle();
+    return mixed;
 }
 
 } // namespace pelgra::audio

@@ -56,15 +56,19 @@ public:
 private:
     enum class State : std::uint8_t { Idle, Playing, Pausing, Paused, Stopping };
 
-    // Mixes a run over which nothing but the gains and the pitch changes; returns the
-    // frames mixed, fewer than `frames` only when a one-shot ended.
-    int mixRun(float* stereoAccumulator, int frames, const SideGains& gains) noexcept;
-    // At its own pitch exactly, on a frame: the frames are copied, not interpolated.
-    bool atOwnPitch() const noexcept {
-        return !m_pitch.ramping() && m_pitch.value() == 1.0f && m_head.fraction == 0.0;
-    }
+    // Each mixes up to `frames` frames of a run that starts `done` frames into the
+    // master gain's glide, and returns the frames mixed: fewer where the run had to end
+    // (the sample's end, a glide's end), or where a one-shot ended.
+    // Sides alike and steady, at the sample's own pitch, on a frame: the plain loops.
+    int mixSteady(float* stereoAccumulator, int frames, float master, float masterStep,
+                  int done) noexcept;
+    // Anything else: a gain per side, and the pitch curve when off the frames.
+    int mixMoving(float* stereoAccumulator, int frames, float master, float masterStep,
+                  int done) noexcept;
     // Aims the side gains at the volume and the pan.
     void aimSides(int glideFrames) noexcept;
+    // Works out m_steady again after a setting or a run.
+    void settle() noexcept;
 
     const Sample* m_sample = nullptr;
     ReadHead m_head;
@@ -79,7 +83,8 @@ private:
     float m_volume = 1.0f;
     float m_panLeft = 1.0f;
     float m_panRight = 1.0f;
-    bool m_mixed = false; // since the start
+    bool m_mixed = false;  // since the start
+    bool m_steady = false; // see mixSteady()
 };
 
 } // namespace pelgra::audio
