@@ -2,6 +2,9 @@
 
 #include "sample/Sample.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace pelgra::audio {
 
 void mixMonoSides(float* __restrict stereoAccumulator, const float* __restrict mono, int frames,
@@ -52,9 +55,10 @@ namespace {
 // first: what lies above the mixing rate's Nyquist frequency divided by the ratio folds
 // back, as in other game mixers.
 inline float hermite(float before, float at, float next, float after, float t) noexcept {
+    // The cubic's coefficients, the second written through the other two to save work.
     const float slope = 0.5f * (next - before);
-    const float curve = before - 2.5f * at + 2.0f * next - 0.5f * after;
-    const float bend = 0.5f * (after - before) + 1.5f * (at - next);
+    const float bend = 1.5f * (at - next) + 0.5f * (after - before);
+    const float curve = before - at + slope - bend;
     return ((bend * t + curve) * t + slope) * t + at;
 }
 
@@ -73,6 +77,29 @@ float tapAt(const float* data, std::int64_t length, bool loops, std::int64_t ind
     return data[index * Channels + channel];
 }
 
+// Adds output frame `i`, `t` of the way between the second and third of the four frames
+// at `around` (interleaved, as in a sample).
+template <int Channels>
+inline void addCurve(float* __restrict stereoAccumulator, int i, const float* __restrict around,
+                     float t, const SideGains& gains) noexcept {
+    const float first =
+        hermite(around[0], around[Channels], around[2 * Channels], around[3 * Channels], t);
+    float second = first;
+    if constexpr (Channels == 2) {
+        second = hermite(around[1], around[3], around[5], around[7], t);
+    }
+    const auto step = static_cast<float>(i);
+    stereoAccumulator[2 * i] += first * (gains.left + gains.leftStep * step);
+    stereoAccumulator[2 * i + 1] += second * (gains.right + gains.rightStep * step);
+}
+
+inline void moveHead(std::int64_t& frame, double& fraction, double by) noexcept {
+    fraction += by;
+    const auto whole = static_cast<std::int64_t>(fraction);
+    frame += whole;
+    fraction -= static_cast<double>(whole);
+}
+
 template <int Channels>
 int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, ReadHead& head,
                      int frames, double ratio, double ratioStep, const SideGains& gains) noexcept {
@@ -81,38 +108,33 @@ int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, 
     const bool loops = sample.loops;
     std::int64_t frame = head.frame;
     double fraction = head.fraction;
+    // The head moves at most this far per frame in this run (the ratio moves linearly).
+    const double fastest = std::max(ratio, ratio + ratioStep * static_cast<double>(frames));
     int mixed = 0;
-    for (; mixed < frames && frame < length; ++mixed) {
-        // taps[k][c]: channel c of the frame k - 1 places from the head's.
-        float taps[4][Channels];
-        if (frame >= 1 && frame + 2 < length) {
-            const float* around = data + (frame - 1) * Channels;
-            for (int k = 0; k < 4; ++k) {
-                for (int c = 0; c < Channels; ++c) {
-                    taps[k][c] = around[k * Channels + c];
-                }
+    while (mixed < frames && frame < length) {
+        // While the head stays at most at length - 3, all four frames around it lie in
+        // the sample: a stretch of frames read straight, without a check each.
+        const double room = static_cast<double>(length - 3 - frame) - fraction;
+        if (frame >= 1 && room >= 0.0) {
+            const int end = mixed + static_cast<int>(std::min(static_cast<double>(frames - mixed),
+                                                              std::floor(room / fastest) + 1.0));
+            for (; mixed < end; ++mixed) {
+                addCurve<Channels>(stereoAccumulator, mixed, data + (frame - 1) * Channels,
+                                   static_cast<float>(fraction), gains);
+                moveHead(frame, fraction, ratio + ratioStep * static_cast<double>(mixed));
             }
-        } else {
-            for (int k = 0; k < 4; ++k) {
-                for (int c = 0; c < Channels; ++c) {
-                    taps[k][c] = tapAt<Channels>(data, length, loops, frame + k - 1, c);
-                }
+            continue;
+        }
+        // Near either end: the frames around the head gathered one by one.
+        float around[4 * Channels];
+        for (int k = 0; k < 4; ++k) {
+            for (int c = 0; c < Channels; ++c) {
+                around[k * Channels + c] = tapAt<Channels>(data, length, loops, frame + k - 1, c);
             }
         }
-        const auto t = static_cast<float>(fraction);
-        const float first = hermite(taps[0][0], taps[1][0], taps[2][0], taps[3][0], t);
-        float second = first;
-        if constexpr (Channels == 2) {
-            second = hermite(taps[0][1], taps[1][1], taps[2][1], taps[3][1], t);
-        }
-        const auto step = static_cast<float>(mixed);
-        stereoAccumulator[2 * mixed] += first * (gains.left + gains.leftStep * step);
-        stereoAccumulator[2 * mixed + 1] += second * (gains.right + gains.rightStep * step);
-
-        fraction += ratio + ratioStep * static_cast<double>(mixed);
-        const auto whole = static_cast<std::int64_t>(fraction);
-        frame += whole;
-        fraction -= static_cast<double>(whole);
+        addCurve<Channels>(stereoAccumulator, mixed, around, static_cast<float>(fraction), gains);
+        moveHead(frame, fraction, ratio + ratioStep * static_cast<double>(mixed));
+        ++mixed;
         if (frame >= length && loops) {
             frame %= length;
         }
