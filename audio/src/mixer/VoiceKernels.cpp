@@ -93,11 +93,16 @@ inline void addCurve(float* __restrict stereoAccumulator, int i, const float* __
     stereoAccumulator[2 * i + 1] += second * (gains.right + gains.rightStep * step);
 }
 
-inline void moveHead(std::int64_t& frame, double& fraction, double by) noexcept {
-    fraction += by;
-    const auto whole = static_cast<std::int64_t>(fraction);
-    frame += whole;
-    fraction -= static_cast<double>(whole);
+// Inside the loop the head is a fixed-point number, whole frames above 32 bits of
+// fraction: moving it is one integer addition, which keeps the conversions of a
+// floating-point head (a dependency chain of several instructions a frame) off the
+// loop's critical path. 2^-32 of a frame is far finer than any pitch needs.
+constexpr int kFractionBits = 32;
+constexpr double kFixedOne = 4294967296.0; // 2^32
+constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << kFractionBits) - 1;
+
+inline std::int64_t fixedFrames(double frames) noexcept {
+    return std::llround(frames * kFixedOne);
 }
 
 template <int Channels>
@@ -105,23 +110,34 @@ int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, 
                      int frames, double ratio, double ratioStep, const SideGains& gains) noexcept {
     const float* data = sample.data.data();
     const std::int64_t length = sample.frames;
+    const auto end = static_cast<std::uint64_t>(length) << kFractionBits;
     const bool loops = sample.loops;
-    std::int64_t frame = head.frame;
-    double fraction = head.fraction;
-    // The head moves at most this far per frame in this run (the ratio moves linearly).
-    const double fastest = std::max(ratio, ratio + ratioStep * static_cast<double>(frames));
+    std::uint64_t position = (static_cast<std::uint64_t>(head.frame) << kFractionBits) +
+                             static_cast<std::uint64_t>(fixedFrames(head.fraction));
+    // The ratio, and so each frame's step, moves linearly over the run.
+    std::int64_t step = fixedFrames(ratio);
+    const std::int64_t stepChange = fixedFrames(ratioStep);
+    const std::int64_t fastest = std::max(step, step + stepChange * frames);
+    // While the head stays at most at length - 3, all four frames around it lie in the
+    // sample: a stretch of frames read straight, without a check each.
+    const std::int64_t lastStraight = (length - 3) * (std::int64_t{1} << kFractionBits);
+    const auto fractionOf = [](std::uint64_t at) {
+        return static_cast<float>(static_cast<double>(at & kFractionMask) / kFixedOne);
+    };
     int mixed = 0;
-    while (mixed < frames && frame < length) {
-        // While the head stays at most at length - 3, all four frames around it lie in
-        // the sample: a stretch of frames read straight, without a check each.
-        const double room = static_cast<double>(length - 3 - frame) - fraction;
-        if (frame >= 1 && room >= 0.0) {
-            const int end = mixed + static_cast<int>(std::min(static_cast<double>(frames - mixed),
-                                                              std::floor(room / fastest) + 1.0));
-            for (; mixed < end; ++mixed) {
-                addCurve<Channels>(stereoAccumulator, mixed, data + (frame - 1) * Channels,
-                                   static_cast<float>(fraction), gains);
-                moveHead(frame, fraction, ratio + ratioStep * static_cast<double>(mixed));
+    while (mixed < frames && position < end) {
+        const auto frame = static_cast<std::int64_t>(position >> kFractionBits);
+        const std::int64_t room = lastStraight - static_cast<std::int64_t>(position);
+        if (frame >= 1 && room >= 0) {
+            const int stretchEnd =
+                mixed +
+                static_cast<int>(std::min<std::int64_t>(frames - mixed, room / fastest + 1));
+            for (; mixed < stretchEnd; ++mixed) {
+                const auto at = static_cast<std::int64_t>(position >> kFractionBits);
+                addCurve<Channels>(stereoAccumulator, mixed, data + (at - 1) * Channels,
+                                   fractionOf(position), gains);
+                position += static_cast<std::uint64_t>(step);
+                step += stepChange;
             }
             continue;
         }
@@ -132,15 +148,16 @@ int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, 
                 around[k * Channels + c] = tapAt<Channels>(data, length, loops, frame + k - 1, c);
             }
         }
-        addCurve<Channels>(stereoAccumulator, mixed, around, static_cast<float>(fraction), gains);
-        moveHead(frame, fraction, ratio + ratioStep * static_cast<double>(mixed));
+        addCurve<Channels>(stereoAccumulator, mixed, around, fractionOf(position), gains);
+        position += static_cast<std::uint64_t>(step);
+        step += stepChange;
         ++mixed;
-        if (frame >= length && loops) {
-            frame %= length;
+        if (position >= end && loops) {
+            position %= end;
         }
     }
-    head.frame = frame;
-    head.fraction = fraction;
+    head.frame = static_cast<std::int64_t>(position >> kFractionBits);
+    head.fraction = static_cast<double>(position & kFractionMask) / kFixedOne;
     return mixed;
 }
 
