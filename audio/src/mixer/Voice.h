@@ -16,8 +16,8 @@ struct Sample;
 class Voice {
 public:
     // Starts `sample` from its first frame at full level, centred and at its own pitch,
-    // replacing whatever played;
-    // `commandsSeen` is the serial of the every-voice commands issued before the start.
+    // replacing whatever played; `commandsSeen` is the serial of the every-voice
+    // commands issued before the start.
     void start(const Sample& sample, std::uint32_t playId, std::uint64_t commandsSeen) noexcept;
     // Fades out and holds the position; a paused voice stays paused.
     void pause(int fadeFrames) noexcept;
