@@ -1,6 +1,7 @@
-// Figures of the audio library: mixing cost per voice and frame, decoding cost per
-// megabyte, the cost of a play and stop pair from an application thread while the
-// audio thread runs, and the longest gap between callbacks while a long file loads.
+// Figures of the audio library: mixing cost per voice and frame (at the voices' defaults,
+// and panned and pitched), decoding cost per megabyte, the cost of a play and stop pair
+// from an application thread while the audio thread runs, and the longest gap between
+// callbacks while a long file loads.
 #include "PelgraAudio.h"
 #include "TestSounds.h"
 
@@ -79,9 +80,9 @@ bool start(const char* output, int voices) {
     return FSOUND_Init(kRate, voices, 0) == 1;
 }
 
-// Mixing cost: `voices` looping mono voices, rendered in device-sized calls.
-void mixing(benchmark::State& state) {
-    const int voices = static_cast<int>(state.range(0));
+// Mixing cost: `voices` looping voices, rendered in device-sized calls; `adjust` is
+// called with each voice number after its start.
+template <typename Adjust> void mixVoices(benchmark::State& state, int voices, Adjust adjust) {
     constexpr int kFrames = 512;
     if (!start("manual", voices)) {
         state.SkipWithError("the library did not start");
@@ -91,7 +92,7 @@ void mixing(benchmark::State& state) {
     FSOUND_SAMPLE* sample =
         FSOUND_Sample_Load(FSOUND_FREE, path.c_str(), FSOUND_NORMAL | FSOUND_LOOP_NORMAL, 0, 0);
     for (int voice = 0; voice < voices; ++voice) {
-        FSOUND_PlaySound(FSOUND_FREE, sample);
+        adjust(FSOUND_PlaySound(FSOUND_FREE, sample));
     }
     std::vector<float> out(2 * kFrames);
     const LoopTimer timer;
@@ -103,7 +104,31 @@ void mixing(benchmark::State& state) {
         timer.nanosPer(state, static_cast<double>(voices) * kFrames);
     FSOUND_Close();
 }
-BENCHMARK(mixing)->Arg(1)->Arg(8)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+
+// Every voice at its own settings' defaults.
+void mixing(benchmark::State& state) {
+    mixVoices(state, static_cast<int>(state.range(0)), [](int /*voice*/) {});
+}
+BENCHMARK(mixing)->Arg(1)->Arg(8)->Arg(64)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
+
+// Every voice quieter and panned, at the sample's own pitch (range 1: 0) or, read
+// between its frames, at pitch 1.5 (range 1: 1).
+void mixingPannedAndPitched(benchmark::State& state) {
+    const bool pitched = state.range(1) != 0;
+    mixVoices(state, static_cast<int>(state.range(0)), [&](int voice) {
+        PelgraAudio_SetVoiceVolume(voice, 200);
+        PelgraAudio_SetVoicePan(voice, voice % 256 - 128);
+        if (pitched) {
+            PelgraAudio_SetVoicePitch(voice, 1.5f);
+        }
+    });
+}
+BENCHMARK(mixingPannedAndPitched)
+    ->Args({64, 0})
+    ->Args({1024, 0})
+    ->Args({64, 1})
+    ->Args({1024, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 // Load cost per megabyte of decoded audio (float frames at the mixing rate).
 void loading(benchmark::State& state, int format, const char* name) {

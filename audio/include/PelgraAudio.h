@@ -77,10 +77,18 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_MAX_VOICES 1024
 #define PELGRA_AUDIO_MAX_VOLUME 255
 
+/* Limits of a voice's own pan and pitch (PelgraAudio_SetVoicePan, PelgraAudio_SetVoicePitch). */
+#define PELGRA_AUDIO_PAN_LEFT (-128)
+#define PELGRA_AUDIO_PAN_CENTRE 0
+#define PELGRA_AUDIO_PAN_RIGHT 127
+#define PELGRA_AUDIO_MIN_PITCH 0.25f
+#define PELGRA_AUDIO_MAX_PITCH 4.0f
+
 /* The library's other fixed figures, stated here once; the calls below refer to them.
  *
- * Command queue: 8192 commands. FSOUND_PlaySound, FSOUND_SetPaused and FSOUND_StopSound
- * each queue one command for the audio thread, with FSOUND_ALL too, and each mix applies
+ * Command queue: 8192 commands. FSOUND_PlaySound, FSOUND_SetPaused, FSOUND_StopSound and
+ * PelgraAudio_SetVoiceVolume, _SetVoicePan and _SetVoicePitch each queue one command for
+ * the audio thread, with FSOUND_ALL too, and each mix applies
  * all those queued when it began. So 8192 such calls succeed between two mixes and the
  * next one fails with PELGRA_AUDIO_ERR_BUSY. A real-time output mixes every bufferFrames
  * frames (PelgraAudioStats); the manual output at each PelgraAudio_Render.
@@ -277,6 +285,43 @@ PELGRA_AUDIO_API int FSOUND_SetPaused(int channel, int paused);
  * FSOUND_ALL nor a voice number), PELGRA_AUDIO_ERR_BUSY (the command queue is full).
  * Blocks: never. */
 PELGRA_AUDIO_API int FSOUND_StopSound(int channel);
+
+/* Extensions: a voice's own volume, pan and pitch. Each acts on what the voice plays when
+ * the next mix begins, and glides there linearly over one mixing block so that no change
+ * clicks; a setting made before anything of the voice's current start was mixed (in the
+ * same mix as its FSOUND_PlaySound, say) holds from its first frame instead. Every
+ * FSOUND_PlaySound starts the voice at PELGRA_AUDIO_MAX_VOLUME, PELGRA_AUDIO_PAN_CENTRE
+ * and pitch 1, where it sounds exactly as without these calls. On a voice that plays
+ * nothing the call succeeds and changes nothing that is heard. voice: a voice number as
+ * FSOUND_PlaySound returns it (0 up to maxSoftwareChannels - 1); FSOUND_ALL is refused
+ * (the master volume is there for every voice). Nothing is clamped: a value out of
+ * range is refused.
+ * Returns: 1 when queued; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (voice not a
+ * voice number, or the value out of range), PELGRA_AUDIO_ERR_BUSY (the command queue is
+ * full).
+ * Blocks: never. */
+
+/* volume: 0..PELGRA_AUDIO_MAX_VOLUME, a gain of volume / 255 under the master volume of
+ * FSOUND_SetSFXMasterVolume (the two multiply). */
+PELGRA_AUDIO_API int PelgraAudio_SetVoiceVolume(int voice, int volume);
+
+/* pan: PELGRA_AUDIO_PAN_LEFT (-128) .. PELGRA_AUDIO_PAN_CENTRE (0) .. PELGRA_AUDIO_PAN_RIGHT
+ * (127), constant-power: the two sides' gains squared always add up to 2, with each side
+ * at gain 1 in the centre (as a voice never panned) and, hard left, the left side at
+ * 1.414 (+3 dB) and the right side silent (hard right the other way round). A mono
+ * sample is placed between the sides; a stereo sample is balanced: its left channel
+ * stays on the left side and its right on the right, each scaled by its side's gain, so
+ * hard left plays only its left channel. */
+PELGRA_AUDIO_API int PelgraAudio_SetVoicePan(int voice, int pan);
+
+/* ratio: PELGRA_AUDIO_MIN_PITCH (0.25, two octaves down) .. PELGRA_AUDIO_MAX_PITCH (4.0,
+ * two octaves up), the sample's frames played per frame of the mix; 1 plays it as
+ * loaded. It changes speed and length with the pitch: a one-shot sample at 2.0 ends in
+ * half its time. A looping sample goes round without a seam. Frames between the
+ * sample's are interpolated (4-point cubic); raising the pitch does not filter the
+ * sample first, so content above half the mixing rate divided by the ratio folds back. */
+PELGRA_AUDIO_API int PelgraAudio_SetVoicePitch(int voice, float ratio);
 
 /* ---- Songs -------------------------------------------------------------------- */
 

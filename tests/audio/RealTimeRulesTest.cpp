@@ -1,8 +1,8 @@
 // The real-time rules, checked where they matter rather than by reading: while the null
-// output mixes a busy scene in real time (sound effects starting and stopping, songs of
-// every kind, volume changes, pauses, the limiter at work), the audio thread makes no
-// allocation and no lock or wait call. RealTimeCallTrap.cpp traps them on that thread,
-// which it knows by the name the library gives it.
+// output mixes a busy scene in real time (sound effects starting and stopping, pitched and
+// panned, songs of every kind, volume changes, pauses, the limiter at work), the audio
+// thread makes no allocation and no lock or wait call. RealTimeCallTrap.cpp traps them on
+// that thread, which it knows by the name the library gives it.
 #include "DemoSongs.h"
 #include "PelgraAudio.h"
 #include "RealTimeCallTrap.h"
@@ -129,9 +129,18 @@ TEST_F(RealTimeRules, AudioThreadNeitherAllocatesNorLocksInABusyScene) {
     calltrap::arm();
     int loop = -1;
     for (int round = 0; round < 96; ++round) {
-        FSOUND_PlaySound(FSOUND_FREE, blip);
+        // Blips at pitches that end them between frames; the loop pitched, panned and
+        // quieter, gliding to another pitch while it plays.
+        const int blipVoice = FSOUND_PlaySound(FSOUND_FREE, blip);
+        PelgraAudio_SetVoicePitch(blipVoice, 0.25f + 0.15f * static_cast<float>(round % 25));
         if (round % 12 == 0) {
             loop = FSOUND_PlaySound(FSOUND_FREE, hum);
+            PelgraAudio_SetVoicePitch(loop, 1.37f);
+            PelgraAudio_SetVoicePan(loop, -100);
+            PelgraAudio_SetVoiceVolume(loop, 200);
+        } else if (round % 12 == 3) {
+            PelgraAudio_SetVoicePitch(loop, 0.61f);
+            PelgraAudio_SetVoicePan(loop, 90);
         } else if (round % 12 == 6) {
             FSOUND_StopSound(loop);
         }

@@ -86,6 +86,21 @@ int FSOUND_StopSound(int channel) {
     return guarded(0, Failure::InvalidArgument, [&] { return asCResult(audio().stop(channel)); });
 }
 
+int PelgraAudio_SetVoiceVolume(int voice, int volume) {
+    return guarded(0, Failure::InvalidArgument,
+                   [&] { return asCResult(audio().setVoiceVolume(voice, volume)); });
+}
+
+int PelgraAudio_SetVoicePan(int voice, int pan) {
+    return guarded(0, Failure::InvalidArgument,
+                   [&] { return asCResult(audio().setVoicePan(voice, pan)); });
+}
+
+int PelgraAudio_SetVoicePitch(int voice, float ratio) {
+    return guarded(0, Failure::InvalidArgument,
+                   [&] { return asCResult(audio().setVoicePitch(voice, ratio)); });
+}
+
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
     return guarded<FMUSIC_MODULE*>(nullptr, Failure::FileDamaged, [&] {
         // An opaque number, never dereferenced.

@@ -182,6 +182,37 @@ bool AudioSystem::stop(int voice) {
     return withSession(false, [&](Session& session) { return session.mixer.stop(voice); });
 }
 
+bool AudioSystem::setVoiceVolume(int voice, int volume) {
+    return withSession(false, [&](Session& session) {
+        if (volume < 0 || volume > PELGRA_AUDIO_MAX_VOLUME) {
+            noteFailure(Failure::InvalidArgument);
+            return false;
+        }
+        return session.mixer.setVoiceVolume(voice, volumeGain(volume));
+    });
+}
+
+bool AudioSystem::setVoicePan(int voice, int pan) {
+    return withSession(false, [&](Session& session) {
+        if (pan < PELGRA_AUDIO_PAN_LEFT || pan > PELGRA_AUDIO_PAN_RIGHT) {
+            noteFailure(Failure::InvalidArgument);
+            return false;
+        }
+        return session.mixer.setVoicePan(voice, static_cast<float>(pan));
+    });
+}
+
+bool AudioSystem::setVoicePitch(int voice, float ratio) {
+    return withSession(false, [&](Session& session) {
+        // Written so that NaN fails too.
+        if (!(ratio >= PELGRA_AUDIO_MIN_PITCH && ratio <= PELGRA_AUDIO_MAX_PITCH)) {
+            noteFailure(Failure::InvalidArgument);
+            return false;
+        }
+        return session.mixer.setVoicePitch(voice, ratio);
+    });
+}
+
 PelgraAudioStats AudioSystem::stats() {
     return withSession(PelgraAudioStats{}, [](Session& session) {
         const MixStatsSnapshot mix = session.mixer.stats();

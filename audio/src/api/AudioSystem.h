@@ -41,6 +41,9 @@ public:
     int play(int voice, std::uintptr_t sampleHandle);
     bool setPaused(int voice, bool paused);
     bool stop(int voice);
+    bool setVoiceVolume(int voice, int volume);
+    bool setVoicePan(int voice, int pan);
+    bool setVoicePitch(int voice, float ratio);
 
     std::uintptr_t loadSong(const SourceMaker& makeSource);
     bool freeSong(std::uintptr_t handle);

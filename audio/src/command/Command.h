@@ -9,7 +9,7 @@ namespace pelgra::audio {
 struct Sample;
 
 struct Command {
-    enum class Type : std::uint8_t { Play, Stop, SetPaused };
+    enum class Type : std::uint8_t { Play, Stop, SetPaused, SetVolume, SetPan, SetPitch };
 
     // A voice selector for Stop and SetPaused: every sound-effect voice. The value of
     // the C interface's FSOUND_ALL, which passes voice numbers through unchanged.
@@ -19,6 +19,7 @@ struct Command {
     bool paused = false;            // SetPaused
     std::int32_t voice = 0;         // a voice number or kAllVoices
     std::uint32_t playId = 0;       // Play: the id the voice reports back when it ends
+    float value = 0.0f;             // SetVolume: a gain; SetPan: -128..127; SetPitch: a ratio
     const Sample* sample = nullptr; // Play
 };
 

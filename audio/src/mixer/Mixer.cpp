@@ -92,6 +92,17 @@ bool Mixer::setPaused(int voice, bool paused) {
     return send(command);
 }
 
+bool Mixer::setVoice(int voice, Command::Type setting, float value) {
+    if (!validVoice(voice)) {
+        return false;
+    }
+    Command command;
+    command.type = setting;
+    command.voice = voice;
+    command.value = value;
+    return send(command);
+}
+
 std::uint64_t Mixer::retire(Sample& sample) noexcept {
     sample.retired.store(true, std::memory_order_release);
     m_book.stoppedPlaying(sample);
@@ -227,6 +238,9 @@ void Mixer::apply(const Command& command) noexcept {
         startVoice(command.voice, *command.sample, command.playId);
         return;
     }
+    if (applySetting(command)) {
+        return;
+    }
     if (command.voice == kAllVoices) {
         if (command.type == Command::Type::Stop) {
             m_allVoiceCommands.stop();
@@ -243,6 +257,23 @@ void Mixer::apply(const Command& command) noexcept {
         voice.pause(m_fadeFrames);
     } else {
         voice.resume(m_fadeFrames);
+    }
+}
+
+bool Mixer::applySetting(const Command& command) noexcept {
+    const auto voice = static_cast<std::size_t>(command.voice);
+    switch (command.type) {
+    case Command::Type::SetVolume:
+        m_voices[voice].setVolume(command.value, kBlockFrames);
+        return true;
+    case Command::Type::SetPan:
+        m_voices[voice].setPan(command.value, kBlockFrames);
+        return true;
+    case Command::Type::SetPitch:
+        m_voices[voice].setPitch(command.value, kBlockFrames);
+        return true;
+    default:
+        return false;
     }
 }
 

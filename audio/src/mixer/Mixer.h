@@ -55,6 +55,16 @@ public:
     // A voice number or kAllVoices; false for an unknown voice or a full ring.
     bool stop(int voice);
     bool setPaused(int voice, bool paused);
+    // One voice's own settings, which glide over one block: a volume gain 0..1, a pan
+    // -128 (left) .. 127 (right) and a pitch ratio 0.25..4, the caller having checked
+    // the ranges. A start resets them. False for an unknown voice or a full ring.
+    bool setVoiceVolume(int voice, float gain) {
+        return setVoice(voice, Command::Type::SetVolume, gain);
+    }
+    bool setVoicePan(int voice, float pan) { return setVoice(voice, Command::Type::SetPan, pan); }
+    bool setVoicePitch(int voice, float ratio) {
+        return setVoice(voice, Command::Type::SetPitch, ratio);
+    }
     // Gain of every sound-effect voice, 0..1; stream sources are untouched.
     void setMasterGain(float gain) { m_masterGain.store(gain, std::memory_order_relaxed); }
     // The limiter at the end of the mix, on from the start; switched from the next callback.
@@ -100,9 +110,12 @@ private:
     // Notes an out-of-range voice as the reason of the failing call.
     bool validVoice(int voice) const;
     bool send(const Command& command);
+    bool setVoice(int voice, Command::Type setting, float value);
 
     void applyCommands() noexcept;
     void apply(const Command& command) noexcept;
+    // A voice's own setting (never addressed to every voice); false for any other command.
+    bool applySetting(const Command& command) noexcept;
     void startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept;
     void releaseVoice(int voice) noexcept;
     void releaseTail(int voice) noexcept;
