@@ -27,7 +27,7 @@ class SongInfoTest : public ManualAudioTest {
 protected:
     // A quiet tone made by sox: Ogg Vorbis at the lowest quality, to stay small.
     std::string writeOgg(const std::string& name, double seconds, const std::string& comments) {
-        const std::string path = m_folder.path(name);
+        std::string path = m_folder.path(name);
         const std::string command = "sox -V1 -n -r 22050 -c 1 -C -1 " + comments + " '" + path +
                                     "' synth " + std::to_string(seconds) + " sine 440 vol 0.1";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
