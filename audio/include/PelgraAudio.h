@@ -496,8 +496,9 @@ PELGRA_AUDIO_API int PelgraAudio_GetSongInfo(FMUSIC_MODULE* song, PelgraAudioSon
  * frames mixed (the output's delay aside) and stands still while the song is paused; it
  * is 0 while the song is stopped, and from FMUSIC_PlaySong until the new start has been
  * mixed. A song that loops goes back: a recording to its loop's start (or its own
- * start), a module to its restart point, a MIDI file to its start. Right to within
- * about 25 ms (the song worker's render).
+ * start), a module to its restart point, a MIDI file to its start. Right to within a
+ * few milliseconds; just after a module goes on from a restart point other than its
+ * start, to within 1024 frames (21 ms at 48 kHz).
  * Returns: the position; -1 for a bad handle or when the library does not run.
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
  * Blocks: never; the audio thread does nothing for it.
