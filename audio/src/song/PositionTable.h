@@ -2,14 +2,15 @@
 // notes it as it renders, and any thread reads it for the frame the audio thread mixed
 // last, so that a song's position costs the audio thread nothing. Kept per cell of
 // kCellFrames ring frames, each cell one atomic word holding the time of the cell's
-// first frame and the ring lap it belongs to; frames within a cell follow at the mixing
-// rate. A loop that wraps inside one render is placed as if it had not wrapped: a
-// position is right to within a render.
+// first frame (to the millisecond) and the ring lap it belongs to; frames within a cell
+// follow at the mixing rate. A loop that wraps inside one render is placed as if it had
+// not wrapped, past the loop's end, for the song to fold back.
 #ifndef PELGRA_AUDIO_POSITION_TABLE_H
 #define PELGRA_AUDIO_POSITION_TABLE_H
 
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
