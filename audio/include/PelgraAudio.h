@@ -595,6 +595,67 @@ PELGRA_AUDIO_API FMUSIC_MODULE* PelgraAudio_LoadSongMemory(const void* data, lon
  * Blocks: as FMUSIC_LoadSong, and on the callbacks; outside the lock. */
 PELGRA_AUDIO_API FMUSIC_MODULE* PelgraAudio_LoadSongIO(const PelgraAudioIO* io, void* user);
 
+/* ---- Lengths and positions ----------------------------------------------------- */
+
+/* What a song is, for PelgraAudioSongInfo.kind. */
+#define PELGRA_AUDIO_SONG_MODULE 1 /* a tracker module, rendered by libopenmpt */
+#define PELGRA_AUDIO_SONG_MIDI 2   /* a Standard MIDI file, played through a SoundFont */
+#define PELGRA_AUDIO_SONG_STREAM 3 /* a recording, streamed from its file */
+
+typedef struct PelgraAudioSongInfo {
+    int kind;     /* PELGRA_AUDIO_SONG_MODULE, PELGRA_AUDIO_SONG_MIDI or PELGRA_AUDIO_SONG_STREAM */
+    int channels; /* of the file; 2 for modules and MIDI */
+    int fileRate; /* Hz of the file; the mixing rate for modules and MIDI */
+    int lengthMs; /* one pass, -1 when unknown */
+    int loopStartMs; /* -1 when the file tags no loop */
+    int loopEndMs;   /* -1 when the file tags no loop */
+    char format[32]; /* a short name: "Ogg Vorbis", "Opus", "FLAC", "MP3", "WAV", "AIFF",
+                        "XM module", "IT module", "MOD module", "S3M module", "MIDI", ... */
+    char title[128]; /* the module's or the tags' title; "" when none */
+} PelgraAudioSongInfo;
+
+/* Fills *info with what the song's file told when it was loaded, read then and kept:
+ * the call decodes nothing. lengthMs is one pass: a recording's frames at its own rate;
+ * a module's duration as libopenmpt plays it (to its end, before it goes on from its
+ * restart point); a MIDI file's last event through its tempo map. A recording's loop is
+ * the one its LOOPSTART and LOOPEND or LOOPLENGTH comments tag (Ogg Vorbis and Opus),
+ * and -1 for both ends when it has none (it then repeats whole). title: a recording's
+ * TITLE comment or title tag, a module's title, a MIDI file's first track name; UTF-8
+ * or whatever the file holds, cut to 127 bytes.
+ * Returns: 1 when filled; 0 otherwise (*info is then all zero, unless it is NULL).
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (info NULL; checked first),
+ * PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_GetSongInfo(FMUSIC_MODULE* song, PelgraAudioSongInfo* info);
+
+/* Where the song is in its file, in milliseconds, as last mixed: it advances with the
+ * frames mixed (the output's delay aside) and stands still while the song is paused; it
+ * is 0 while the song is stopped, and from FMUSIC_PlaySong until the new start has been
+ * mixed. A song that loops goes back: a recording to its loop's start (or its own
+ * start), a module to its restart point, a MIDI file to its start. Right to within a
+ * few milliseconds; just after a module goes on from a restart point other than its
+ * start, to within 1024 frames (21 ms at 48 kHz).
+ * Returns: the position; -1 for a bad handle or when the library does not run.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
+ * Blocks: never; the audio thread does nothing for it.
+ * Threads: any thread; poll it as often as every frame, if wanted. */
+PELGRA_AUDIO_API int PelgraAudio_GetSongPosition(FMUSIC_MODULE* song);
+
+typedef struct PelgraAudioSampleInfo {
+    int channels; /* of the file: 1 or 2 */
+    int fileRate; /* Hz of the file */
+    int frames;   /* as loaded, at the mixing rate */
+    int lengthMs; /* frames at the mixing rate, in milliseconds */
+    int loops;    /* 1 when loaded with FSOUND_LOOP_NORMAL, 0 otherwise */
+} PelgraAudioSampleInfo;
+
+/* Fills *info with what the sample holds, as it was loaded (after offset and length).
+ * Returns: 1 when filled; 0 otherwise (*info is then all zero, unless it is NULL).
+ * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (info NULL; checked first),
+ * PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_GetSampleInfo(FSOUND_SAMPLE* sample, PelgraAudioSampleInfo* info);
+
 #ifdef __cplusplus
 }
 #endif

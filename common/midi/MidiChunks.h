@@ -1,7 +1,7 @@
 // The chunks of a Standard MIDI file: the header's fields and a walk over the chunks
 // after it, every read checked against the end of the bytes. What a chunk holds is the
 // reader's business; the audio library checks a file with this before FluidSynth sees
-// it, the player reads its --info facts from the track chunks. Any thread.
+// it, and MidiFacts.h reads what the track chunks tell. Any thread.
 #ifndef PELGRA_MIDI_CHUNKS_H
 #define PELGRA_MIDI_CHUNKS_H
 

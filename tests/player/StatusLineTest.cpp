@@ -32,19 +32,6 @@ TEST(StatusLine, ShowsTheLengthBesideTheTimeWhenKnown) {
     EXPECT_EQ(formatStatus(status).substr(0, 30), "00:01.0 / 62:05.0  test tune  ");
 }
 
-TEST(StatusLine, AStreamedSongShowsItsPlaceInTheFileAndItsLength) {
-    Status status;
-    status.title = "theme.ogg";
-    status.voices = 32;
-    // 40 s long, looping from 10 s to 30 s: 45 s of play is 25 s into the file.
-    const TrackTimes track{10.0, 30.0};
-    status.seconds = track.positionAt(45.0);
-    status.length = 40.0;
-    EXPECT_EQ(formatStatus(status).substr(0, 17), "00:25.0 / 00:40.0");
-    EXPECT_DOUBLE_EQ(track.positionAt(29.5), 29.5);
-    EXPECT_DOUBLE_EQ((TrackTimes{0.0, 40.0}.positionAt(90.0)), 10.0);
-}
-
 TEST(StatusLine, MeterFollowsDecibelsDownToMinusSixty) {
     EXPECT_EQ(levelBar(1.0f, 10), "==========");
     EXPECT_EQ(levelBar(1.5f, 10), "==========");   // overs stay within the bar

@@ -1,20 +1,11 @@
 #include "FileInfo.h"
 
 #include "Errors.h"
-#include "MidiFile.h"
-#include "RecordingFacts.h"
-#include "Sound.h"
 
-#include <libopenmpt/libopenmpt.hpp>
-#include <sndfile.h>
+#include "PelgraAudio.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace pelgra::play {
@@ -31,120 +22,79 @@ void requireFile(const std::string& path) {
     }
 }
 
-std::string readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw Failure(path + ": cannot open: " + std::strerror(errno));
-    }
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+std::optional<double> secondsOf(int milliseconds) {
+    return milliseconds >= 0 ? std::optional<double>(milliseconds / 1000.0) : std::nullopt;
 }
 
-std::string formatName(int format) {
-    SF_FORMAT_INFO info{};
-    info.format = format;
-    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || info.name == nullptr) {
-        return "unknown";
-    }
-    return info.name;
-}
-
-// What the audio library decodes the recording as, and libsndfile's fuller names for
-// its format and title where it reads the file too. A recording the audio library
-// refuses is still described from libsndfile's header: the engine's verdict then says
-// why it cannot be played.
-std::optional<FileInfo> probeSample(const std::string& path) {
-    const std::optional<RecordingFacts> decoded = readRecordingFacts(path);
+// What the library tells of the song; the song is freed after.
+FileInfo songFacts(FMUSIC_MODULE* song) {
+    PelgraAudioSongInfo facts{};
+    PelgraAudio_GetSongInfo(song, &facts);
+    FMUSIC_FreeSong(song);
     FileInfo info;
-    if (decoded) {
-        info.codec = decoded->codec;
-        info.format = decoded->codec;
-        info.channels = decoded->channels;
-        info.rate = decoded->rate;
-        info.seconds = static_cast<double>(decoded->frames) / decoded->rate;
-        info.kind = *info.seconds >= kStreamedSeconds ? SoundKind::Stream : SoundKind::Sample;
-        info.loop = decoded->loop;
+    info.kind = facts.kind == PELGRA_AUDIO_SONG_STREAM ? SoundKind::Stream
+                : facts.kind == PELGRA_AUDIO_SONG_MIDI ? SoundKind::Midi
+                                                       : SoundKind::Module;
+    info.format = facts.format;
+    info.title = facts.title;
+    info.channels = facts.channels;
+    if (info.kind == SoundKind::Stream) {
+        info.rate = facts.fileRate;
     }
-    SF_INFO header{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &header);
-    if (file == nullptr) {
-        return decoded ? std::optional<FileInfo>(info) : std::nullopt;
+    info.seconds = secondsOf(facts.lengthMs);
+    if (facts.loopStartMs >= 0 && facts.loopEndMs >= 0) {
+        info.loop = std::make_pair(facts.loopStartMs / 1000.0, facts.loopEndMs / 1000.0);
     }
-    info.format = formatName(header.format & SF_FORMAT_TYPEMASK) + ", " +
-                  formatName(header.format & SF_FORMAT_SUBMASK);
-    if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
-        info.title = title;
-    }
-    if (!decoded) {
-        info.channels = header.channels;
-        info.rate = header.samplerate;
-        // An Ogg file cut short has no length: libsndfile says SF_COUNT_MAX frames.
-        if (header.frames > 0 && header.frames < SF_COUNT_MAX && header.samplerate > 0) {
-            info.seconds = static_cast<double>(header.frames) / header.samplerate;
-        }
-    }
-    sf_close(file);
     return info;
 }
 
-std::optional<FileInfo> probeModule(const std::string& bytes) {
-    try {
-        std::ostringstream quiet; // the library's own remarks about the file
-        openmpt::module module(bytes.data(), bytes.size(), quiet);
-        FileInfo info;
-        info.kind = SoundKind::Module;
-        info.format = module.get_metadata("type_long") + " (" + module.get_metadata("type") + ")";
-        info.title = module.get_metadata("title");
-        info.channels = module.get_num_channels();
-        const double seconds = module.get_duration_seconds();
-        if (std::isfinite(seconds) && seconds >= 0.0) {
-            info.seconds = seconds;
-        }
-        return info;
-    } catch (const openmpt::exception&) {
-        return std::nullopt;
+// Loads the file as an effect: the library's error code, or PELGRA_AUDIO_ERR_NONE with
+// `info` telling the sample. Its length is what plays: its frames at the mixing rate.
+int probeEffect(const std::string& path, FileInfo& info) {
+    FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, path.c_str(), FSOUND_NORMAL, 0, 0);
+    if (sample == nullptr) {
+        return PelgraAudio_GetError();
     }
-}
-
-std::optional<FileInfo> probeMidi(const std::string& bytes) {
-    const auto facts = readMidiFacts(bytes);
-    if (!facts) {
-        return std::nullopt;
-    }
-    FileInfo info;
-    info.kind = SoundKind::Midi;
-    info.format = "Standard MIDI file, type " + std::to_string(facts->type) + ", " +
-                  std::to_string(facts->tracks) + (facts->tracks == 1 ? " track" : " tracks");
-    info.channels = facts->channelsUsed;
-    info.seconds = facts->seconds;
-    return info;
+    PelgraAudioSampleInfo facts{};
+    PelgraAudio_GetSampleInfo(sample, &facts);
+    FSOUND_Sample_Free(sample);
+    PelgraAudioStats stats{};
+    PelgraAudio_GetStats(&stats);
+    info.kind = SoundKind::Sample;
+    info.channels = facts.channels;
+    info.rate = facts.fileRate;
+    info.seconds = static_cast<double>(facts.frames) / stats.mixRate;
+    return PELGRA_AUDIO_ERR_NONE;
 }
 
 } // namespace
 
 FileInfo probeFile(const std::string& path) {
     requireFile(path);
-    if (auto info = probeSample(path)) {
-        return *info;
-    }
-    const std::string bytes = readWholeFile(path);
-    if (auto info = probeMidi(bytes)) {
-        return *info;
-    }
-    if (auto info = probeModule(bytes)) {
-        return *info;
-    }
-    throw Failure(path + ": not a sound or song the player knows");
-}
-
-FileInfo probeFileWithEngine(const std::string& path) {
-    FileInfo info = probeFile(path);
-    try {
-        const Sound sound(path, false, info.kind != SoundKind::Sample);
-        if (!sound.isSong()) {
-            info.kind = SoundKind::Sample;
+    FileInfo info;
+    int asSong = PELGRA_AUDIO_ERR_FILE_FORMAT;
+    if (FMUSIC_MODULE* song = FMUSIC_LoadSong(path.c_str())) {
+        info = songFacts(song);
+        // A short recording plays as an effect.
+        if (info.kind != SoundKind::Stream || (info.seconds && *info.seconds >= kStreamedSeconds)) {
+            return info;
         }
-    } catch (const Refused& refused) {
-        info.refusal = refused.reason();
+        asSong = PELGRA_AUDIO_ERR_NONE;
+    } else {
+        asSong = PelgraAudio_GetError();
+    }
+    // A file refused as a song only for not being one says more as an effect; anything
+    // else (no SoundFont, a damaged MIDI file, too many channels) is the song's own reason.
+    if (asSong != PELGRA_AUDIO_ERR_NONE && asSong != PELGRA_AUDIO_ERR_FILE_FORMAT) {
+        info.refusal = PelgraAudio_GetErrorString(asSong);
+        return info;
+    }
+    const int asEffect = probeEffect(path, info);
+    if (asEffect == PELGRA_AUDIO_ERR_FILE_FORMAT && asSong == PELGRA_AUDIO_ERR_FILE_FORMAT) {
+        throw Failure(path + ": not a sound or song the player knows");
+    }
+    if (asEffect != PELGRA_AUDIO_ERR_NONE) {
+        info.refusal = PelgraAudio_GetErrorString(asEffect);
     }
     return info;
 }
@@ -165,27 +115,25 @@ std::string describe(const std::string& path, const FileInfo& info) {
                                                   : "song")
              << "\n";
     }
-    text << "  format:   " << info.format << "\n";
-    if (info.kind == SoundKind::Stream) {
-        text << "  codec:    " << info.codec << "\n";
+    if (!info.format.empty()) {
+        text << "  format:   " << info.format << "\n";
     }
     if (!info.title.empty()) {
         text << "  title:    " << info.title << "\n";
     }
-    text << "  channels: " << info.channels << "\n";
+    if (info.channels > 0) {
+        text << "  channels: " << info.channels << "\n";
+    }
     if (info.rate) {
         text << "  rate:     " << *info.rate << " Hz\n";
-    } else {
+    } else if (info.kind == SoundKind::Module || info.kind == SoundKind::Midi) {
         text << "  rate:     none of its own (plays at the mixing rate)\n";
     }
     const bool loops = info.kind != SoundKind::Sample && !info.refusal && info.seconds;
     text << "  length:   " << length << (loops ? ", then loops" : "") << "\n";
-    if (info.loop && info.rate) {
-        char loop[96];
-        std::snprintf(loop, sizeof loop, "%.3f s to %.3f s (frames %lld to %lld)",
-                      static_cast<double>(info.loop->first) / *info.rate,
-                      static_cast<double>(info.loop->second) / *info.rate, info.loop->first,
-                      info.loop->second);
+    if (info.loop) {
+        char loop[64];
+        std::snprintf(loop, sizeof loop, "%.3f s to %.3f s", info.loop->first, info.loop->second);
         text << "  loop:     " << loop << "\n";
     }
     return text.str();

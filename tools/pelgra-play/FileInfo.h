@@ -1,5 +1,6 @@
-// What a file holds, found without playing it: the facts --info prints, and the length
-// the offline renderer needs for a sound that ends by itself.
+// What a file holds, as the audio library tells it once it has loaded the file: the
+// facts --info prints, and the length the offline renderer needs for a sound that ends
+// by itself.
 #ifndef PELGRA_PLAY_FILE_INFO_H
 #define PELGRA_PLAY_FILE_INFO_H
 
@@ -22,23 +23,20 @@ enum class SoundKind {
 
 struct FileInfo {
     SoundKind kind = SoundKind::Sample;
-    std::string format;                 // e.g. "WAV (Microsoft), Signed 16 bit PCM"
-    std::string title;                  // empty when the file names none
-    int channels = 0;                   // audio channels; tracker or MIDI channels for songs
-    std::optional<int> rate;            // sample rate; songs have none of their own
-    std::optional<double> seconds;      // one pass, without looping; unset when unknown
+    std::string format;            // the library's name for it ("WAV", "XM module"); may be empty
+    std::string title;             // empty when the file names none
+    int channels = 0;              // of the file; 2 for songs the library renders
+    std::optional<int> rate;       // a recording's own rate; songs rendered have none
+    std::optional<double> seconds; // one pass, without looping; unset when unknown
     std::optional<std::string> refusal; // why the engine would not play it
-    std::string codec;                  // recordings: as the audio library names it ("Ogg Vorbis")
-    // Recordings: the frames [start, end) that repeat after the first pass, when tagged.
-    std::optional<std::pair<long long, long long>> loop;
+    // Recordings: the seconds [start, end) that repeat after the first pass, when tagged.
+    std::optional<std::pair<double, double>> loop;
 };
 
-// Throws Failure when path is missing or unreadable, or holds nothing the player knows.
+// Loads the file into the running engine as the player would (and lets it go again), and
+// says what the audio library made of it. Throws Failure when path is missing, a folder,
+// or holds nothing the library knows.
 FileInfo probeFile(const std::string& path);
-
-// probeFile, then the engine's own verdict: it loads the file as the player would, and
-// the kind (or the refusal) is what it made of it. The engine must be running.
-FileInfo probeFileWithEngine(const std::string& path);
 
 // The lines --info prints for one file.
 std::string describe(const std::string& path, const FileInfo& info);

@@ -15,11 +15,7 @@ Programme programmeForFile(const std::string& path, const Options& options) {
     const bool isEffect = info.kind == SoundKind::Sample;
     programme.sounds.push_back({path, options.loop, !isEffect});
     programme.cues.push_back({0.0, 0});
-    if (info.kind == SoundKind::Stream && info.rate && info.seconds) {
-        const double rate = *info.rate;
-        programme.track = TrackTimes{info.loop ? info.loop->first / rate : 0.0,
-                                     info.loop ? info.loop->second / rate : *info.seconds};
-    }
+    programme.showsPlaceInFile = !isEffect;
     if (options.seconds) {
         programme.seconds = options.seconds;
         programme.cut = true;

@@ -11,8 +11,9 @@ namespace pelgra::play {
 
 // One sound started at once. It lasts --seconds when given; otherwise an effect that
 // does not loop lasts its own length, and so does one pass of a song being rendered,
-// while anything else plays until stopped. Throws Failure when the file is missing or
-// holds nothing the player knows.
+// while anything else plays until stopped. The engine must be running: the file is
+// loaded to see what it is. Throws Failure when the file is missing or holds nothing the
+// player knows.
 Programme programmeForFile(const std::string& path, const Options& options);
 
 } // namespace pelgra::play

@@ -26,15 +26,6 @@ void stopAll(const std::vector<std::unique_ptr<Sound>>& sounds) {
 
 } // namespace
 
-double TrackTimes::positionAt(double played) const {
-    const double loop = loopEnd - loopStart;
-    if (played < loopEnd || loop <= 0.0) {
-        return played;
-    }
-    const double intoLoop = played - loopStart;
-    return loopStart + intoLoop - loop * std::floor(intoLoop / loop);
-}
-
 Player::Player(Output& output, Controls& controls, StatusLine* status, int voices)
     : m_output(output), m_controls(controls), m_status(status), m_voices(voices) {
     PelgraAudio_GetOutputState(&m_device);
@@ -112,8 +103,8 @@ Ending Player::play(const Programme& programme) {
                           stats.peakRight,
                           paused,
                           device.connected == 0 && device.losses > 0};
-            if (programme.track) {
-                status.seconds = programme.track->positionAt(status.seconds);
+            if (programme.showsPlaceInFile) {
+                status.seconds = sounds.front()->position().value_or(status.seconds);
             }
             m_status->show(status);
         }

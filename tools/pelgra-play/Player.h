@@ -21,15 +21,6 @@ struct SoundFile {
     bool song = false; // loaded as a song (module, MIDI or streamed recording), not an effect
 };
 
-// Where a streamed song is in its file, in seconds: one pass to loopEnd, then repeats of
-// [loopStart, loopEnd).
-struct TrackTimes {
-    double loopStart = 0.0;
-    double loopEnd = 0.0;
-
-    double positionAt(double played) const;
-};
-
 struct Cue {
     double at = 0.0;       // seconds from the start of the programme
     std::size_t sound = 0; // index into Programme::sounds
@@ -42,8 +33,9 @@ struct Programme {
     std::optional<double> seconds; // how long it plays; unset: until stopped
     // At the end, stop what still sounds (a time limit), rather than let it ring out.
     bool cut = false;
-    std::optional<double> length;    // the length to show: one pass of the sound
-    std::optional<TrackTimes> track; // set when it is one streamed song
+    std::optional<double> length; // the length to show: one pass of the sound
+    // It is one song: the time shown is its place in its file, not the time played.
+    bool showsPlaceInFile = false;
 };
 
 enum class Ending {

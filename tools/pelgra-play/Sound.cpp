@@ -1,7 +1,5 @@
 #include "Sound.h"
 
-#include "PelgraAudio.h"
-
 namespace pelgra::play {
 
 namespace {
@@ -17,12 +15,11 @@ int refusalReason(int asSong, int asEffect) {
 Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
     int asSong = PELGRA_AUDIO_ERR_FILE_FORMAT;
     if (song) {
-        m_song.emplace();
-        if (m_song->LoadFromFile(m_path.data())) {
+        m_song = FMUSIC_LoadSong(m_path.c_str());
+        if (m_song != nullptr) {
             return;
         }
         asSong = PelgraAudio_GetError();
-        m_song.reset();
     }
     m_effect.emplace();
     if (!m_effect->LoadFromFile(m_path.data(), loop)) {
@@ -31,28 +28,41 @@ Sound::Sound(const std::string& path, bool loop, bool song) : m_path(path) {
     }
 }
 
+Sound::~Sound() {
+    if (m_song != nullptr) {
+        FMUSIC_FreeSong(m_song);
+    }
+}
+
 void Sound::play() {
-    if (m_song) {
-        m_song->Play();
+    if (m_song != nullptr) {
+        FMUSIC_PlaySong(m_song);
     } else {
         m_effect->Play();
     }
 }
 
 void Sound::pause(bool paused) {
-    if (m_song) {
-        m_song->Pause(paused);
+    if (m_song != nullptr) {
+        FMUSIC_SetPaused(m_song, paused ? 1 : 0);
     } else {
         m_effect->Pause(paused);
     }
 }
 
 void Sound::stop() {
-    if (m_song) {
-        m_song->Stop();
+    if (m_song != nullptr) {
+        FMUSIC_StopSong(m_song);
     } else {
         m_effect->Stop();
     }
+}
+
+std::optional<double> Sound::position() const {
+    if (m_song == nullptr) {
+        return std::nullopt;
+    }
+    return PelgraAudio_GetSongPosition(m_song) / 1000.0;
 }
 
 } // namespace pelgra::play

@@ -12,7 +12,7 @@
 namespace pelgra::play {
 
 struct Status {
-    double seconds = 0.0;         // time played, pauses not counted; a streamed song's position
+    double seconds = 0.0;         // time played, pauses not counted; a song's place in its file
     std::optional<double> length; // of what is playing, when known
     std::string title;            // what is playing
     int voicesInUse = 0;
@@ -25,8 +25,8 @@ struct Status {
 
 // "00:03.2 / 00:07.6  laser.wav  voices 2/32  L[=======   ] R[======    ]" (without
 // the length when it is unknown), with "  paused" added while paused and "  device lost"
-// while no device plays. A streamed song's
-// clock shows its place in the file, "01:02.3 / 03:00.0".
+// while no device plays. A song's clock shows its place in its file, going back where it
+// loops: "01:02.3 / 03:00.0".
 std::string formatStatus(const Status& status);
 
 // What to tell the listener when the sound device went or came back between two looks

@@ -27,13 +27,13 @@ using namespace pelgra::play;
 namespace {
 
 int describeFiles(const Options& options) {
-    // The engine itself says what it would make of each file: started on the manual
-    // output, it plays nothing.
+    // The engine itself says what it makes of each file: started on the manual output, it
+    // plays nothing.
     const EngineSession engine("manual", options.rate, options.voices);
     int status = kExitOk;
     for (const std::string& file : options.files) {
         try {
-            const FileInfo info = probeFileWithEngine(file);
+            const FileInfo info = probeFile(file);
             std::cout << describe(file, info);
             if (info.refusal) {
                 status = kExitFailure;
@@ -76,12 +76,14 @@ bool playAll(Output& output, StatusLine* status, const std::vector<Programme>& p
 }
 
 int play(const Options& options) {
-    // Every file is looked at before anything sounds, so that a wrong name fails at once.
+    // Every file is looked at before anything sounds, so that a wrong name fails at once,
+    // also where no device would open: the engine loads each on the manual output.
     std::optional<Demo> demo;
     std::vector<Programme> programmes;
     if (options.mode == Mode::Demo) {
         programmes.push_back(demo.emplace().programme(options.seconds));
     } else {
+        const EngineSession looking("manual", options.rate, options.voices);
         std::transform(
             options.files.begin(), options.files.end(), std::back_inserter(programmes),
             [&options](const std::string& file) { return programmeForFile(file, options); });

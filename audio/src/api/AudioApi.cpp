@@ -174,6 +174,33 @@ int PelgraAudio_GetStats(PelgraAudioStats* stats) {
     });
 }
 
+int PelgraAudio_GetSongInfo(FMUSIC_MODULE* song, PelgraAudioSongInfo* info) {
+    return guarded(0, Failure::InvalidHandle, [&] {
+        if (info == nullptr) {
+            noteFailure(Failure::InvalidArgument);
+            return 0;
+        }
+        *info = PelgraAudioSongInfo{};
+        return asCResult(audio().songInfo(handleValue(song), *info));
+    });
+}
+
+int PelgraAudio_GetSongPosition(FMUSIC_MODULE* song) {
+    return guarded(-1, Failure::InvalidHandle,
+                   [&] { return audio().songPosition(handleValue(song)); });
+}
+
+int PelgraAudio_GetSampleInfo(FSOUND_SAMPLE* sample, PelgraAudioSampleInfo* info) {
+    return guarded(0, Failure::InvalidHandle, [&] {
+        if (info == nullptr) {
+            noteFailure(Failure::InvalidArgument);
+            return 0;
+        }
+        *info = PelgraAudioSampleInfo{};
+        return asCResult(audio().sampleInfo(handleValue(sample), *info));
+    });
+}
+
 int PelgraAudio_GetOutputState(PelgraAudioOutputState* state) {
     return guarded(0, Failure::Internal, [&] {
         if (state == nullptr) {

@@ -213,6 +213,23 @@ bool AudioSystem::setVoicePitch(int voice, float ratio) {
     });
 }
 
+bool AudioSystem::sampleInfo(std::uintptr_t handle, PelgraAudioSampleInfo& info) {
+    return withSession(false, [&](Session& session) {
+        const Sample* sample = session.samples.find(handle);
+        if (sample == nullptr) {
+            noteFailure(Failure::InvalidHandle);
+            return false;
+        }
+        // A sample holds at most kMaxSampleFloats floats: its frames fit an int.
+        info.channels = sample->channels;
+        info.fileRate = sample->fileRate;
+        info.frames = static_cast<int>(sample->frames);
+        info.lengthMs = static_cast<int>(sample->frames * 1000 / session.mixer.mixRate());
+        info.loops = sample->loops ? 1 : 0;
+        return true;
+    });
+}
+
 PelgraAudioStats AudioSystem::stats() {
     return withSession(PelgraAudioStats{}, [](Session& session) {
         const MixStatsSnapshot mix = session.mixer.stats();

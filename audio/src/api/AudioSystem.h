@@ -51,6 +51,11 @@ public:
     bool stopSong(std::uintptr_t handle);
     bool setSongPaused(std::uintptr_t handle, bool paused);
     bool stopAllSongs();
+    // The song's facts, copied into `info` (zeroed by the caller); false for a bad handle.
+    bool songInfo(std::uintptr_t handle, PelgraAudioSongInfo& info);
+    // In ms; -1 for a bad handle.
+    int songPosition(std::uintptr_t handle);
+    bool sampleInfo(std::uintptr_t handle, PelgraAudioSampleInfo& info);
 
     int render(float* interleavedStereo, int frames) noexcept {
         return m_renderGate.render(interleavedStereo, frames);

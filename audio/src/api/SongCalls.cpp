@@ -116,6 +116,61 @@ bool AudioSystem::setSongPaused(std::uintptr_t handle, bool paused) {
     return withSong(handle, [&](Song& song) { song.setPaused(paused); });
 }
 
+namespace {
+
+static_assert(PELGRA_AUDIO_SONG_MODULE == 1 && PELGRA_AUDIO_SONG_MIDI == 2 &&
+              PELGRA_AUDIO_SONG_STREAM == 3);
+
+int publicKind(SongKind kind) {
+    switch (kind) {
+    case SongKind::Module:
+        return PELGRA_AUDIO_SONG_MODULE;
+    case SongKind::Midi:
+        return PELGRA_AUDIO_SONG_MIDI;
+    case SongKind::Stream:
+        return PELGRA_AUDIO_SONG_STREAM;
+    }
+    return 0;
+}
+
+// Copies as much of the text as fits, always terminated (the field starts zeroed).
+template <std::size_t Size> void copyText(char (&field)[Size], const std::string& text) {
+    text.copy(field, Size - 1);
+}
+
+} // namespace
+
+bool AudioSystem::songInfo(std::uintptr_t handle, PelgraAudioSongInfo& info) {
+    return withSession(false, [&](Session& session) {
+        const LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr) {
+            noteFailure(Failure::InvalidHandle);
+            return false;
+        }
+        const SongInfo& facts = loaded->song->info();
+        info.kind = publicKind(facts.kind);
+        info.channels = facts.channels;
+        info.fileRate = facts.fileRate;
+        info.lengthMs = facts.lengthMs;
+        info.loopStartMs = facts.loopStartMs;
+        info.loopEndMs = facts.loopEndMs;
+        copyText(info.format, facts.format);
+        copyText(info.title, facts.title);
+        return true;
+    });
+}
+
+int AudioSystem::songPosition(std::uintptr_t handle) {
+    return withSession(-1, [&](Session& session) {
+        const LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr) {
+            noteFailure(Failure::InvalidHandle);
+            return -1;
+        }
+        return loaded->song->positionMs();
+    });
+}
+
 bool AudioSystem::stopAllSongs() {
     return withSession(false, [](Session& session) {
         session.songs.forEach(

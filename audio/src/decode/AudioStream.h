@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace pelgra::audio {
 
@@ -27,6 +28,7 @@ struct StreamInfo {
     std::int64_t frames = 0;        // as the file tells it; reading may end sooner
     std::optional<LoopPoints> loop; // from LOOPSTART/LOOPLENGTH/LOOPEND tags, checked
     bool cutShort = false;          // the file ends before its own headers say it does
+    std::string title;              // from the TITLE comment or the file's title; may be empty
 };
 
 class AudioStream {

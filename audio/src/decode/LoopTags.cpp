@@ -19,20 +19,27 @@ bool hasKey(const char* comment, const char* key) {
 
 constexpr std::int64_t kMalformed = -1;
 
+// The first comment whose key is `key` (upper case); null when none has it.
+const char* findComment(char** comments, int count, const char* key) {
+    for (int i = 0; i < count; ++i) {
+        if (comments[i] != nullptr && hasKey(comments[i], key)) {
+            return comments[i];
+        }
+    }
+    return nullptr;
+}
+
 // The value of `key` (upper case) among the comments: nothing when it is missing,
 // kMalformed when it is not a whole non-negative number.
 std::optional<std::int64_t> numberTag(char** comments, int count, const char* key) {
-    for (int i = 0; i < count; ++i) {
-        const char* comment = comments[i];
-        if (comment == nullptr || !hasKey(comment, key)) {
-            continue;
-        }
-        const char* digits = comment + std::strlen(key) + 1;
-        char* end = nullptr;
-        const long long value = std::strtoll(digits, &end, 10);
-        return end == digits || *end != '\0' || value < 0 ? kMalformed : value;
+    const char* comment = findComment(comments, count, key);
+    if (comment == nullptr) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const char* digits = comment + std::strlen(key) + 1;
+    char* end = nullptr;
+    const long long value = std::strtoll(digits, &end, 10);
+    return end == digits || *end != '\0' || value < 0 ? kMalformed : value;
 }
 
 } // namespace
@@ -60,6 +67,14 @@ std::optional<LoopPoints> loopFromComments(char** comments, int count, std::int6
         return std::nullopt;
     }
     return LoopPoints{*start, *end};
+}
+
+std::string titleFromComments(char** comments, int count) {
+    if (comments == nullptr || count <= 0) {
+        return {};
+    }
+    const char* comment = findComment(comments, count, "TITLE");
+    return comment != nullptr ? std::string(comment + std::strlen("TITLE=")) : std::string();
 }
 
 } // namespace pelgra::audio

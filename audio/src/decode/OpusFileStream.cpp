@@ -60,6 +60,9 @@ std::unique_ptr<AudioStream> OpusFileStream::open(std::unique_ptr<ByteSource> in
         info.loop = loopFromComments(tags->user_comments, tags->comments, frames);
     }
     try {
+        if (const OpusTags* tags = op_tags(file, 0)) {
+            info.title = titleFromComments(tags->user_comments, tags->comments);
+        }
         return std::unique_ptr<AudioStream>(new OpusFileStream(std::move(input), file, info));
     } catch (...) {
         op_free(file);

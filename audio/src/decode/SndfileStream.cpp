@@ -128,6 +128,9 @@ std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<ByteSource> inp
     info.frames = sfInfo.frames;
     info.cutShort = claimsMoreThanItHolds(file);
     try {
+        if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
+            info.title = title;
+        }
         return std::unique_ptr<AudioStream>(new SndfileStream(std::move(input), file, info));
     } catch (...) {
         sf_close(file);

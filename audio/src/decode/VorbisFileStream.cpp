@@ -54,6 +54,9 @@ std::unique_ptr<AudioStream> VorbisFileStream::open(std::unique_ptr<ByteSource> 
         info.loop = loopFromComments(comments->user_comments, comments->comments, frames);
     }
     try {
+        if (const vorbis_comment* comments = ov_comment(file.get(), 0)) {
+            info.title = titleFromComments(comments->user_comments, comments->comments);
+        }
         return std::unique_ptr<AudioStream>(
             new VorbisFileStream(std::move(input), std::move(file), info));
     } catch (...) {

@@ -14,6 +14,7 @@ struct Sample {
     std::vector<float> data; // interleaved, `channels` floats per frame
     std::int64_t frames = 0;
     int channels = 1; // 1 or 2
+    int fileRate = 0; // Hz of the file it was decoded from
     bool loops = false;
 
     // Set once by the application side when the sample is freed: voices playing it

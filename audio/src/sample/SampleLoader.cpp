@@ -241,6 +241,7 @@ std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
         return nullptr;
     }
     sample->channels = info.channels;
+    sample->fileRate = info.sampleRate;
     sample->frames = static_cast<std::int64_t>(sample->data.size()) / info.channels;
     sample->loops = request.loops;
     return sample;

@@ -1,10 +1,13 @@
 #include "song/MidiRenderer.h"
 
 #include "MidiChunks.h"
+#include "MidiFacts.h"
 #include "failure/FailureReason.h"
 #include "file/InputFile.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fluidsynth.h>
@@ -19,6 +22,22 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // this late.
 constexpr int kRenderSlice = 256;
 constexpr int kTrialFrames = 64;
+
+// The length of one pass from the tempo map, and the first track's name.
+SongInfo describe(const std::vector<std::uint8_t>& file, int mixRate) {
+    SongInfo info;
+    info.kind = SongKind::Midi;
+    info.fileRate = mixRate;
+    info.format = "MIDI";
+    if (const std::optional<midi::MidiFacts> facts =
+            midi::readMidiFacts(file.data(), file.size())) {
+        if (facts->seconds < INT_MAX / 1000.0) {
+            info.lengthMs = static_cast<int>(std::lround(facts->seconds * 1000.0));
+        }
+        info.title = facts->title;
+    }
+    return info;
+}
 
 // The header names a known format, a timing and at least one track, and every track
 // the header counts is a chunk lying wholly inside the file. FluidSynth is not shown
@@ -90,7 +109,8 @@ std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file,
         noteFailure(Failure::NoSoundFont);
         return nullptr;
     }
-    std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file)));
+    std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(std::move(file), mixRate));
+    renderer->m_info = describe(renderer->m_file, mixRate);
     renderer->m_settings = new_fluid_settings();
     if (renderer->m_settings == nullptr ||
         fluid_settings_setnum(renderer->m_settings, "synth.sample-rate", mixRate) != FLUID_OK) {
@@ -136,6 +156,7 @@ bool MidiRenderer::startPlayer() noexcept {
     if (m_player == nullptr) {
         return false;
     }
+    m_framesPlayed = 0;
     if (fluid_player_add_mem(m_player, m_file.data(), m_file.size()) != FLUID_OK ||
         fluid_player_play(m_player) != FLUID_OK) {
         stopPlayer();
@@ -163,8 +184,13 @@ void MidiRenderer::render(float* interleavedStereo, int frames) noexcept {
         const int slice = std::min(kRenderSlice, frames - done);
         float* out = interleavedStereo + 2 * done;
         fluid_synth_write_float(m_synth, slice, out, 0, 2, out, 1, 2);
+        m_framesPlayed += slice;
         done += slice;
     }
+}
+
+double MidiRenderer::positionMs() const noexcept {
+    return static_cast<double>(m_framesPlayed) * 1000.0 / m_mixRate;
 }
 
 void MidiRenderer::rewind() noexcept {

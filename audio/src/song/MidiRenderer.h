@@ -39,14 +39,20 @@ public:
     void render(float* interleavedStereo, int frames) noexcept override;
     void rewind() noexcept override;
 
+    // The time since the player last started: each loop starts it afresh.
+    double positionMs() const noexcept override;
+
 private:
-    explicit MidiRenderer(std::vector<std::uint8_t> file) : m_file(std::move(file)) {}
+    MidiRenderer(std::vector<std::uint8_t> file, int mixRate)
+        : m_file(std::move(file)), m_mixRate(mixRate) {}
 
     // A player for the file, started; false when FluidSynth cannot make one.
     bool startPlayer() noexcept;
     void stopPlayer() noexcept;
 
     std::vector<std::uint8_t> m_file;
+    int m_mixRate;
+    std::int64_t m_framesPlayed = 0; // since the player started
     _fluid_hashtable_t* m_settings = nullptr;
     _fluid_synth_t* m_synth = nullptr;
     _fluid_player_t* m_player = nullptr;

@@ -1,11 +1,32 @@
 #include "song/ModuleRenderer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
 #include <libopenmpt/libopenmpt.h>
+#include <string>
 
 namespace pelgra::audio {
 namespace {
 constexpr std::int32_t kRepeatForever = -1;
+
+// A metadata string of libopenmpt's, freed after copying.
+std::string metadata(openmpt_module* module, const char* key) {
+    const char* value = openmpt_module_get_metadata(module, key);
+    if (value == nullptr) {
+        return {};
+    }
+    std::string copy;
+    try {
+        copy = value;
+    } catch (...) {
+        openmpt_free_string(value);
+        throw;
+    }
+    openmpt_free_string(value);
+    return copy;
+}
 } // namespace
 
 void ModuleRenderer::Destroy::operator()(openmpt_module* module) const noexcept {
@@ -34,8 +55,29 @@ std::unique_ptr<ModuleRenderer> ModuleRenderer::open(std::vector<std::uint8_t> f
     if (module == nullptr) {
         return nullptr;
     }
-    return std::unique_ptr<ModuleRenderer>(
+    std::unique_ptr<ModuleRenderer> renderer(
         new ModuleRenderer(std::move(file), std::move(module), mixRate));
+    renderer->describe();
+    return renderer;
+}
+
+void ModuleRenderer::describe() {
+    m_info.kind = SongKind::Module;
+    m_info.fileRate = m_mixRate;
+    // With endless repeats set, libopenmpt still gives the length of one pass.
+    const double seconds = openmpt_module_get_duration_seconds(m_module.get());
+    if (std::isfinite(seconds) && seconds >= 0.0 && seconds < INT_MAX / 1000.0) {
+        m_info.lengthMs = static_cast<int>(std::lround(seconds * 1000.0));
+    }
+    std::string type = metadata(m_module.get(), "type");
+    std::transform(type.begin(), type.end(), type.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    m_info.format = (type.empty() ? std::string("tracker") : type) + " module";
+    m_info.title = metadata(m_module.get(), "title");
+}
+
+double ModuleRenderer::positionMs() const noexcept {
+    return openmpt_module_get_position_seconds(m_module.get()) * 1000.0;
 }
 
 void ModuleRenderer::render(float* interleavedStereo, int frames) noexcept {

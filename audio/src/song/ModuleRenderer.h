@@ -25,6 +25,9 @@ public:
     // must sound exactly as the first time.
     void rewind() noexcept override;
 
+    // libopenmpt's own position, which goes back to the restart point at the end.
+    double positionMs() const noexcept override;
+
 private:
     struct Destroy {
         void operator()(openmpt_module* module) const noexcept;
@@ -33,6 +36,9 @@ private:
 
     ModuleRenderer(std::vector<std::uint8_t> file, Module module, int mixRate)
         : m_file(std::move(file)), m_module(std::move(module)), m_mixRate(mixRate) {}
+
+    // The module's length, title and type ("XM module"), as libopenmpt reads them.
+    void describe();
 
     static Module load(const std::vector<std::uint8_t>& file) noexcept;
 

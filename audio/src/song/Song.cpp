@@ -27,6 +27,7 @@ constexpr int kSliceFrames = 1024; // what the worker renders at a time
 constexpr int kRingsPerSecond = 4; // the ring holds a quarter of a second
 constexpr int kPrefillsPerSecond = 10;
 constexpr std::chrono::milliseconds kWaitLimit{2000};
+constexpr int kPositionAttempts = 4;
 
 constexpr std::uint32_t kPlayingBit = 1;
 constexpr std::uint32_t kPausedBit = 2;
@@ -110,7 +111,43 @@ std::unique_ptr<Song> Song::open(std::unique_ptr<ByteSource> input, int mixRate)
 Song::Song(std::unique_ptr<SongRenderer> renderer, int mixRate)
     : m_rampFrames(fadeFramesAt(mixRate)), m_renderer(std::move(renderer)),
       m_ring(std::make_unique<FrameRing>(mixRate / kRingsPerSecond + m_rampFrames + kSliceFrames)),
-      m_prefillFrames(prefillFor(mixRate, *m_ring, m_rampFrames)) {}
+      m_prefillFrames(prefillFor(mixRate, *m_ring, m_rampFrames)),
+      m_positions(m_ring->capacity(), mixRate) {}
+
+const SongInfo& Song::info() const noexcept {
+    return m_renderer->info();
+}
+
+int Song::foldIntoLoop(int ms) const noexcept {
+    // The table places the frames of a render as if the song had not wrapped within it:
+    // what lies past the loop's end belongs at its start (a module's restart point is
+    // taken as its start).
+    const SongInfo& facts = info();
+    const bool tagged = facts.loopStartMs >= 0 && facts.loopEndMs >= 0;
+    const int start = tagged ? facts.loopStartMs : 0;
+    const int end = tagged ? facts.loopEndMs : facts.lengthMs;
+    return end > start && ms >= end ? start + (ms - end) % (end - start) : ms;
+}
+
+int Song::positionMs() const noexcept {
+    const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    if ((command & kPlayingBit) == 0 ||
+        m_ringEpoch.load(std::memory_order_acquire) != (command & kEpochMask)) {
+        return 0; // stopped, or the worker has not begun the latest play() yet
+    }
+    // A cell noted for a later lap means the mix moved on meanwhile: look again.
+    for (int attempt = 0; attempt < kPositionAttempts; ++attempt) {
+        const std::uint64_t start = m_epochStart.load(std::memory_order_acquire);
+        const std::uint64_t read = m_ring->readPosition();
+        if (read <= start) {
+            return 0; // the audio thread has not reached this play's first frame
+        }
+        if (const std::optional<double> ms = m_positions.msAt(read - 1)) {
+            return foldIntoLoop(static_cast<int>(std::max(0L, std::lround(*ms))));
+        }
+    }
+    return 0;
+}
 
 Song::~Song() {
     if (m_worker != nullptr) {
@@ -221,6 +258,7 @@ void Song::renderFrames(std::uint64_t frames) noexcept {
     std::uint64_t position = m_ring->writePosition();
     for (std::uint64_t left = frames; left > 0;) {
         const std::uint64_t run = std::min<std::uint64_t>(left, m_ring->contiguousFrom(position));
+        m_positions.note(position, run, m_renderer->positionMs());
         m_renderer->render(m_ring->frame(position), static_cast<int>(run));
         position += run;
         left -= run;

@@ -6,7 +6,7 @@
 // once; of them only open(), awaitRendered() and the destructor wait for the song
 // worker. mixInto() is for the audio thread alone: it only reads frames the shared song
 // worker rendered ahead into the song's ring, and never waits, allocates or frees.
-// resting() may be asked from any thread.
+// resting(), info() and positionMs() may be asked from any thread.
 //
 // A stopped song keeps its beginning rendered ahead (from its load, and again after each
 // stop), so that play() starts it at the next mix without waiting. A play() while the
@@ -27,6 +27,8 @@
 
 #include "mixer/GainRamp.h"
 #include "mixer/StreamSource.h"
+#include "song/PositionTable.h"
+#include "song/SongInfo.h"
 #include "song/SongWorker.h"
 
 #include <atomic>
@@ -81,6 +83,13 @@ public:
     // it. Returns false when the wait timed out.
     bool awaitRendered(int frames) noexcept override;
 
+    // What the file told when it was opened.
+    const SongInfo& info() const noexcept;
+
+    // Where in its file the frame the audio thread mixed last stands, in ms: 0 while
+    // stopped, and from a play() until the audio thread has mixed the new start.
+    int positionMs() const noexcept;
+
     // Frames over which starts, pauses and stops fade.
     int rampFrames() const noexcept { return m_rampFrames; }
 
@@ -113,11 +122,14 @@ private:
     static std::uint32_t epochToRender(std::uint32_t command) noexcept;
     // The worker has rendered the beginning of the next play() of a stopped song.
     bool startReady() const noexcept;
+    // A position noted past the end of the loop, folded back into it.
+    int foldIntoLoop(int ms) const noexcept;
 
     const int m_rampFrames;
     std::unique_ptr<SongRenderer> m_renderer;
     std::unique_ptr<FrameRing> m_ring;
     const std::uint64_t m_prefillFrames; // what a stopped song keeps of its beginning
+    PositionTable m_positions;           // of the ring's frames in the file
     std::shared_ptr<SongWorker> m_worker;
 
     // What the application asked for: playing and paused bits and, above them, an

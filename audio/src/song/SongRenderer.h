@@ -4,6 +4,8 @@
 #ifndef PELGRA_AUDIO_SONG_RENDERER_H
 #define PELGRA_AUDIO_SONG_RENDERER_H
 
+#include "song/SongInfo.h"
+
 namespace pelgra::audio {
 
 class SongRenderer {
@@ -21,6 +23,16 @@ public:
     // True once the song has nothing more to give (a stream whose file failed) until
     // the next rewind. Safe from any thread.
     virtual bool ended() const noexcept { return false; }
+
+    // Where in the file the next frame rendered stands, in ms: after a loop's wrap, back
+    // within the loop. The song worker's, like render().
+    virtual double positionMs() const noexcept = 0;
+
+    // What the file told when it was opened; unchanged after. Safe from any thread.
+    const SongInfo& info() const noexcept { return m_info; }
+
+protected:
+    SongInfo m_info; // filled in by the renderer's opening
 };
 
 } // namespace pelgra::audio

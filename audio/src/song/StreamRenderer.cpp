@@ -3,6 +3,7 @@
 #include "decode/StreamResampler.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace pelgra::audio {
 namespace {
@@ -12,6 +13,25 @@ constexpr int kMaxBarrenWraps = 2;
 
 LoopPoints loopOf(const StreamInfo& info) {
     return info.loop.value_or(LoopPoints{0, info.frames});
+}
+
+int millisecondsOf(std::int64_t frames, int rate) {
+    return static_cast<int>(std::min<std::int64_t>(frames * 1000 / rate, INT_MAX));
+}
+
+SongInfo describe(const StreamInfo& stream) {
+    SongInfo info;
+    info.kind = SongKind::Stream;
+    info.channels = stream.channels;
+    info.fileRate = stream.sampleRate;
+    info.lengthMs = millisecondsOf(stream.frames, stream.sampleRate);
+    if (stream.loop) {
+        info.loopStartMs = millisecondsOf(stream.loop->start, stream.sampleRate);
+        info.loopEndMs = millisecondsOf(stream.loop->end, stream.sampleRate);
+    }
+    info.format = stream.codec;
+    info.title = stream.title;
+    return info;
 }
 } // namespace
 
@@ -27,19 +47,23 @@ std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<ByteSource>
         return nullptr;
     }
     return std::unique_ptr<StreamRenderer>(
-        new StreamRenderer(std::move(stream), std::move(resampler)));
+        new StreamRenderer(std::move(stream), std::move(resampler), mixRate));
 }
 
 StreamRenderer::StreamRenderer(std::unique_ptr<AudioStream> stream,
-                               std::unique_ptr<StreamResampler> resampler)
+                               std::unique_ptr<StreamResampler> resampler, int mixRate)
     : m_stream(std::move(stream)), m_resampler(std::move(resampler)),
-      m_channels(m_stream->info().channels), m_tagged(loopOf(m_stream->info())), m_loop(m_tagged),
-      m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)), m_held(m_decoded.size()),
-      m_resampled(m_resampler->outputFramesFor(kChunkFrames) * m_channels) {}
+      m_channels(m_stream->info().channels), m_mixRate(mixRate), m_tagged(loopOf(m_stream->info())),
+      m_loop(m_tagged), m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)),
+      m_held(m_decoded.size()),
+      m_resampled(m_resampler->outputFramesFor(kChunkFrames) * m_channels) {
+    m_info = describe(m_stream->info());
+}
 
 StreamRenderer::~StreamRenderer() = default;
 
 void StreamRenderer::render(float* interleavedStereo, int frames) noexcept {
+    m_framesRendered += frames;
     int done = 0;
     while (done < frames) {
         if (m_resampledUsed == m_resampledFrames) {
@@ -61,6 +85,17 @@ void StreamRenderer::render(float* interleavedStereo, int frames) noexcept {
         m_resampledUsed += run;
         done += run;
     }
+}
+
+double StreamRenderer::positionMs() const noexcept {
+    const int fileRate = m_stream->info().sampleRate;
+    // Exact in whole file frames: a rendered frame may stand between two of the file's.
+    const std::int64_t played = m_framesRendered * fileRate / m_mixRate;
+    const std::int64_t length = m_loop.end - m_loop.start;
+    const std::int64_t frame = played < m_loop.end || length <= 0
+                                   ? played
+                                   : m_loop.start + (played - m_loop.start) % length;
+    return static_cast<double>(frame) * 1000.0 / fileRate;
 }
 
 bool StreamRenderer::refill() noexcept {
@@ -172,6 +207,7 @@ void StreamRenderer::rewind() noexcept {
     m_decodedUsed = m_decodedFrames = 0;
     m_resampledUsed = m_resampledFrames = 0;
     m_resampler->restart();
+    m_framesRendered = 0;
     const bool restarted = m_stream->seek(0);
     m_position = 0;
     m_ended.store(!restarted, std::memory_order_release);

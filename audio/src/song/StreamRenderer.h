@@ -35,13 +35,16 @@ public:
     void render(float* interleavedStereo, int frames) noexcept override;
     void rewind() noexcept override;
     bool ended() const noexcept override { return m_ended.load(std::memory_order_acquire); }
+    // From the frames rendered since the start and the loop: the resampler keeps time.
+    double positionMs() const noexcept override;
 
     const StreamInfo& info() const noexcept { return m_stream->info(); }
     // The repeated stretch: the tagged loop, or the whole file.
     LoopPoints loop() const noexcept { return m_tagged; }
 
 private:
-    StreamRenderer(std::unique_ptr<AudioStream> stream, std::unique_ptr<StreamResampler> resampler);
+    StreamRenderer(std::unique_ptr<AudioStream> stream, std::unique_ptr<StreamResampler> resampler,
+                   int mixRate);
 
     // Decodes a chunk if none is waiting and resamples what fits; false when the
     // stream can give nothing more.
@@ -60,6 +63,8 @@ private:
     std::unique_ptr<AudioStream> m_stream;
     std::unique_ptr<StreamResampler> m_resampler;
     const int m_channels;
+    const int m_mixRate;
+    std::int64_t m_framesRendered = 0; // since the start, at the mixing rate
     const LoopPoints m_tagged;
     LoopPoints m_loop;            // shortened to what decodes when the file fails
     std::int64_t m_position = 0;  // the next file frame to decode

@@ -38,6 +38,7 @@ void workControls(Song& first, Song& second, unsigned seed) {
             break;
         default:
             song.isPlaying();
+            EXPECT_GE(song.positionMs(), 0);
             break;
         }
     }

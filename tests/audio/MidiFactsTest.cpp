@@ -1,12 +1,18 @@
-#include "MidiFile.h"
+// The facts of a Standard MIDI file read from its bytes: length through tempo changes,
+// tracks, channels and title.
+#include "MidiFacts.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
-using pelgra::play::readMidiFacts;
-
 namespace {
+
+std::optional<pelgra::midi::MidiFacts> readMidiFacts(const std::string& bytes) {
+    return pelgra::midi::readMidiFacts(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                       bytes.size());
+}
 
 std::string chunk(const std::string& tag, const std::string& body) {
     const auto size = body.size();
@@ -22,12 +28,13 @@ std::string header(int type, int tracks, int divisionHigh, int divisionLow) {
                              static_cast<char>(divisionHigh), static_cast<char>(divisionLow)});
 }
 
-// 96 ticks a quarter. The tempo track holds one second a quarter for the first quarter,
-// then half a second; the notes end after two quarters: 1.5 seconds in all.
-const std::string kTempoTrack = chunk("MTrk", std::string("\x00\xFF\x51\x03\x0F\x42\x40"
+// 96 ticks a quarter. The tempo track, named "Theme", holds one second a quarter for the
+// first quarter, then half a second; the notes end after two quarters: 1.5 seconds in all.
+const std::string kTempoTrack = chunk("MTrk", std::string("\x00\xFF\x03\x05Theme"
+                                                          "\x00\xFF\x51\x03\x0F\x42\x40"
                                                           "\x60\xFF\x51\x03\x07\xA1\x20"
                                                           "\x00\xFF\x2F\x00",
-                                                          18));
+                                                          27));
 // Channel 1 plays a note under running status; channel 10 plays one. A long delta is
 // written as a variable-length quantity (0x81 0x40 = 192 ticks).
 const std::string kNoteTrack = chunk("MTrk", std::string("\x00\x90\x3C\x64"
@@ -41,13 +48,16 @@ const std::string kNoteTrack = chunk("MTrk", std::string("\x00\x90\x3C\x64"
 
 } // namespace
 
-TEST(MidiFacts, TypeTracksChannelsAndLengthThroughTempoChanges) {
+TEST(MidiFacts, TypeTracksChannelsTitleAndLengthThroughTempoChanges) {
     const auto facts = readMidiFacts(header(1, 2, 0, 96) + kTempoTrack + kNoteTrack);
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->type, 1);
     EXPECT_EQ(facts->tracks, 2);
     EXPECT_EQ(facts->channelsUsed, 2);
     EXPECT_DOUBLE_EQ(facts->seconds, 1.5);
+    EXPECT_EQ(facts->title, "Theme");
+    // Only the first track's name is the title.
+    EXPECT_EQ(readMidiFacts(header(1, 2, 0, 96) + kNoteTrack + kTempoTrack)->title, "");
 }
 
 TEST(MidiFacts, WithoutATempoAQuarterLastsHalfASecond) {
