@@ -11,10 +11,6 @@ void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
 
-// Copies the accumulator to the output, clipped to -1..1; returns the peaks of each side.
-void clipToOutput(const float* stereoAccumulator, float* out, int frames, float& peakLeft,
-                  float& peakRight) noexcept;
-
 } // namespace pelgra::audio
 
 #endif
