@@ -38,4 +38,19 @@ void mixStereo(float* __restrict stereoAccumulator, const float* __restrict ster
     }
 }
 
+void scaleStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
+                 float gain, float gainStep) noexcept {
+    if (gainStep == 0.0f) {
+        for (int i = 0; i < 2 * frames; ++i) {
+            stereoAccumulator[i] = stereo[i] * gain;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        const float frameGain = gain + gainStep * static_cast<float>(i);
+        stereoAccumulator[2 * i] = stereo[2 * i] * frameGain;
+        stereoAccumulator[2 * i + 1] = stereo[2 * i + 1] * frameGain;
+    }
+}
+
 } // namespace pelgra::audio

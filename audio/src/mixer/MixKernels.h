@@ -10,6 +10,9 @@ void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain
              float gainStep) noexcept;
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
+// As mixStereo, but writing over what the accumulator held instead of adding to it.
+void scaleStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
+                 float gainStep) noexcept;
 
 } // namespace pelgra::audio
 

@@ -336,17 +336,22 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
 
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
-    std::fill(accumulator, accumulator + 2 * frames, 0.0f);
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
+        std::fill(accumulator, accumulator + 2 * frames, 0.0f);
         mixVoices(accumulator, frames);
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
-    const bool anySource = mixSources(accumulator, frames);
+    // Without voices the music is written over the accumulator rather than added to a
+    // cleared one: a pass over the block saved for songs heard alone.
+    const bool anySource = mixSources(accumulator, frames, anyVoice);
+    if (!anyVoice && !anySource) {
+        std::fill(accumulator, accumulator + 2 * frames, 0.0f);
+    }
     m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
 }
 
-bool Mixer::mixSources(float* accumulator, int frames) noexcept {
+bool Mixer::mixSources(float* accumulator, int frames, bool accumulatorHoldsVoices) noexcept {
     float* music = m_musicAccumulator.data();
     bool anySource = false;
     for (int slot = 0; slot < kSourceSlots && m_awakeSources != 0; ++slot) {
@@ -377,8 +382,11 @@ bool Mixer::mixSources(float* accumulator, int frames) noexcept {
     const float from = m_sourcesMixed ? m_appliedMusicGain : target;
     m_appliedMusicGain = target;
     m_sourcesMixed = anySource;
-    if (anySource) {
-        mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
+    const float step = (target - from) / static_cast<float>(frames);
+    if (anySource && accumulatorHoldsVoices) {
+        mixStereo(accumulator, music, frames, from, step);
+    } else if (anySource) {
+        scaleStereo(accumulator, music, frames, from, step);
     }
     return anySource;
 }
