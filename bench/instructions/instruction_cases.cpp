@@ -21,12 +21,14 @@
 #include <valgrind/callgrind.h>
 #include <vorbis/vorbisfile.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -36,6 +38,8 @@ constexpr int kRate = 48000;
 constexpr int kBlock = 1024;
 constexpr int kWarmUpFrames = kRate / 2;
 constexpr unsigned kMaxChannels = 8;
+// Ample for a song's worker to fill its ring, even slowed down fifty times by callgrind.
+constexpr auto kSettle = std::chrono::seconds(1);
 
 void openWindow() {
     CALLGRIND_START_INSTRUMENTATION;
@@ -68,14 +72,23 @@ bool startLibrary() {
            FSOUND_Init(kRate, PELGRA_AUDIO_MAX_VOICES, 0) == 1;
 }
 
+// A song's worker renders up to a quarter of a second ahead. Given time at both ends of
+// the window to fill its ring, it has rendered within the window what the window mixed,
+// give or take a slice and a decoded chunk, instead of anything up to a whole ring.
+void letSongsFillUp() {
+    std::this_thread::sleep_for(kSettle);
+}
+
 // Warm-up, then the window over `seconds` of mixing; false on any failure.
 bool measureLibrary(int seconds) {
     if (!renderLibrary(kWarmUpFrames)) {
         return false;
     }
+    letSongsFillUp();
     const long long frames = static_cast<long long>(seconds) * kRate;
     openWindow();
     const bool rendered = renderLibrary(frames);
+    letSongsFillUp();
     closeWindow(frames);
     return rendered;
 }

@@ -12,7 +12,7 @@ set -euo pipefail
 build=${1:-build}
 cases=$build/bin/instruction_cases
 soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
-seconds=5      # the window of each song case, and of the floors
+seconds=10     # the window of each song case, and of the floors
 voiceSeconds=1 # 1024 voices mix over 50 M instructions a second; one second shows them
 
 scratch=$(mktemp -d)
