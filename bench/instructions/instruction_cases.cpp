@@ -5,13 +5,14 @@
 // (callgrind runs with instrumentation off until then), mixes or renders `seconds` of
 // 48 kHz stereo frames, closes the window and prints how many frames it counted.
 //
-//   instruction_cases write-module|write-midi PATH
+//   instruction_cases write-module|write-xm|write-midi PATH
 //   instruction_cases song PATH SECONDS
 //   instruction_cases voices SAMPLE COUNT SECONDS
 //   instruction_cases idle SECONDS
 //   instruction_cases vorbis-soxr|sndfile|openmpt PATH SECONDS
 //   instruction_cases fluidsynth PATH SOUNDFONT SECONDS
 #include "DemoSongs.h"
+#include "ManyChannelModule.h"
 #include "PelgraAudio.h"
 
 #include <fluidsynth.h>
@@ -38,6 +39,7 @@ constexpr int kRate = 48000;
 constexpr int kBlock = 1024;
 constexpr int kWarmUpFrames = kRate / 2;
 constexpr unsigned kMaxChannels = 8;
+constexpr int kXmChannels = 26;
 // Ample for a song's worker to fill its ring, even slowed down fifty times by callgrind.
 constexpr auto kSettle = std::chrono::seconds(1);
 
@@ -283,6 +285,9 @@ int main(int argc, char** argv) {
     auto number = [&](int index) { return index < argc ? std::atoi(argv[index]) : 0; };
     if (what == "write-module" && argc == 3) {
         return pelgra::gen::writeFile(argv[2], pelgra::gen::makeDemoModule()) ? 0 : 1;
+    }
+    if (what == "write-xm" && argc == 3) {
+        return pelgra::gen::writeFile(argv[2], makeManyChannelModule(kXmChannels)) ? 0 : 1;
     }
     if (what == "write-midi" && argc == 3) {
         return pelgra::gen::writeFile(argv[2], pelgra::gen::makeDemoMidi()) ? 0 : 1;

@@ -23,6 +23,7 @@ sox -V1 -n -r 44100 -c 2 -C 6 "$scratch/song.ogg" synth 20 pinknoise vol 0.3
 sox -V1 -n -r 48000 -c 2 -b 16 "$scratch/song.flac" synth 20 pinknoise vol 0.3
 sox -V1 -n -r 48000 -c 1 -b 16 "$scratch/effect.wav" synth 1 sine 440 vol 0.5
 "$cases" write-module "$scratch/song.mod"
+"$cases" write-xm "$scratch/song.xm"
 "$cases" write-midi "$scratch/song.mid"
 
 # count ARGS...: instructions per frame of one case, to two decimals.
@@ -56,6 +57,8 @@ flac=$(count song "$scratch/song.flac" $seconds)
 flacFloor=$(count sndfile "$scratch/song.flac" $seconds)
 mod=$(count song "$scratch/song.mod" $seconds)
 modFloor=$(count openmpt "$scratch/song.mod" $seconds)
+xm=$(count song "$scratch/song.xm" $seconds)
+xmFloor=$(count openmpt "$scratch/song.xm" $seconds)
 midi=$(count song "$scratch/song.mid" $seconds)
 midiFloor=$(count fluidsynth "$scratch/song.mid" "$soundfont" $seconds)
 voices64=$(count voices "$scratch/effect.wav" 64 $voiceSeconds)
@@ -71,6 +74,7 @@ echo "|---------------------------------------|-----------|---------------------
 row "streamed Ogg Vorbis, 44.1 -> 48 kHz" "$ogg" "libvorbisfile + libsoxr HQ" "$oggFloor"
 row "streamed FLAC, 48 kHz" "$flac" "libsndfile" "$flacFloor"
 row "module, 4-channel MOD" "$mod" "libopenmpt" "$modFloor"
+row "module, 26-channel XM" "$xm" "libopenmpt" "$xmFloor"
 row "MIDI song" "$midi" "FluidSynth" "$midiFloor"
 row "effects, 64 voices" "$voices64" "$(perVoice "$voices64" 64)" 0
 row "effects, 1024 voices" "$voices1024" "$(perVoice "$voices1024" 1024)" 0
