@@ -6,7 +6,8 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps build run lint test test-asan test-tsan build-windows build-windows-msvc \
-	test-windows dist-windows dist-windows-mingw dist-windows-msvc fuzz bench clean
+	test-windows dist-windows dist-windows-mingw dist-windows-msvc fuzz bench bench-instructions \
+	clean
 
 all: build
 
@@ -116,6 +117,11 @@ bench: build
 	build/bin/stream_bench
 	build/bin/realtime_bench
 	build/bin/limiter_bench
+
+# Instructions per mixed frame, counted by callgrind: the figures that repeat from run to
+# run, for the library's songs, voices and idle beside the libraries they rest on.
+bench-instructions: build
+	bench/instructions/run.sh build
 
 clean:
 	rm -rf build build-asan build-tsan build-mingw build-msvc build-fuzz dist

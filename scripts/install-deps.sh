@@ -11,6 +11,8 @@ packages=(
     libfluidsynth-dev timgm6mb-soundfont
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev sox
+    # the instruction-count benchmark: callgrind and its client requests
+    valgrind
     # the tests with a real sound server: a private PulseAudio and its pactl
     pulseaudio pulseaudio-utils
     # the benchmarks' peer: SDL_mixer (streamed music, idle cost)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace pelgra::audio {
 namespace {
@@ -23,6 +24,22 @@ int seekIn(void* input, ogg_int64_t offset, int whence) {
 
 long tellIn(void* input) {
     return static_cast<long>(static_cast<ByteSource*>(input)->tell());
+}
+
+// libvorbisfile hands out one plane per channel; a stream has one or two (others are
+// refused when opened). The stereo copy is a loop the compiler vectorises.
+void interleave(float* const* planes, int channels, long frames, float* interleaved) noexcept {
+    if (channels == 1) {
+        std::memcpy(interleaved, planes[0], static_cast<std::size_t>(frames) * sizeof(float));
+        return;
+    }
+    const float* __restrict left = planes[0];
+    const float* __restrict right = planes[1];
+    float* __restrict out = interleaved;
+    for (long frame = 0; frame < frames; ++frame) {
+        out[2 * frame] = left[frame];
+        out[2 * frame + 1] = right[frame];
+    }
 }
 
 constexpr ov_callbacks kReading = {readFrom, seekIn, nullptr, tellIn};
@@ -91,11 +108,7 @@ std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frame
             m_changed = true;
             return 0;
         }
-        for (long frame = 0; frame < got; ++frame) {
-            for (int channel = 0; channel < channels; ++channel) {
-                interleaved[frame * channels + channel] = planes[channel][frame];
-            }
-        }
+        interleave(planes, channels, got, interleaved);
         return got;
     }
     return -1;

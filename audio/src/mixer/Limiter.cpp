@@ -84,6 +84,7 @@ void Limiter::reset() noexcept {
     m_windowSlot = 0;
     m_previousStepLimit = 1.0f;
     m_reduction = 0.0f;
+    m_unitySteps = static_cast<int>(m_boundaryLimits.size());
     m_gainAtStart = 1.0f;
     m_gainAtEnd = 1.0f;
 }
@@ -134,8 +135,22 @@ void Limiter::finishStep() noexcept {
     const float peak = peakOfStep(m_delay.data() + 2 * m_writeFrame);
     const float stepLimit = peak > kCeiling ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
     const auto slot = static_cast<std::size_t>(m_windowSlot);
-    m_boundaryLimits[slot] = std::min(stepLimit, m_previousStepLimit);
+    const float boundaryLimit = std::min(stepLimit, m_previousStepLimit);
+    m_boundaryLimits[slot] = boundaryLimit;
     m_previousStepLimit = stepLimit;
+
+    // Once a whole look-ahead of boundaries has needed no reduction and the release has
+    // none left, every limit and released gain in the window is 1: the gain is exactly
+    // what the passes below would find, unity, without them. That is the mix that
+    // stays below the ceiling, nearly always.
+    m_unitySteps = boundaryLimit == 1.0f && m_reduction == 0.0f ? m_unitySteps + 1 : 0;
+    if (m_unitySteps >= static_cast<int>(m_boundaryLimits.size())) {
+        m_releasedGains[slot] = 1.0f;
+        m_gainAtStart = m_gainAtEnd;
+        m_gainAtEnd = 1.0f;
+        advanceStep();
+        return;
+    }
 
     float held = 1.0f;
     for (const float limit : m_boundaryLimits) {
@@ -149,7 +164,10 @@ void Limiter::finishStep() noexcept {
     const float sum = std::accumulate(m_releasedGains.begin(), m_releasedGains.end(), 0.0f);
     m_gainAtStart = m_gainAtEnd;
     m_gainAtEnd = sum / static_cast<float>(m_releasedGains.size());
+    advanceStep();
+}
 
+void Limiter::advanceStep() noexcept {
     // Wrapped by comparison: a division per step would cost more than the rest of it.
     m_windowSlot = wrapped(m_windowSlot + 1, static_cast<int>(m_releasedGains.size()));
     m_stepFill = 0;

@@ -45,6 +45,7 @@ public:
 private:
     void processWithinStep(float* interleavedStereo, int frames) noexcept;
     void finishStep() noexcept;
+    void advanceStep() noexcept;
 
     const int m_delaySteps;
     const float m_releaseDecay;
@@ -65,6 +66,8 @@ private:
     // 1 minus the released gain: decayed by multiplication, it reaches exact unity
     // where a gain crawling up to 1 in float would stall just below it.
     float m_reduction = 0.0f;
+    // Boundaries in a row that needed no reduction while the release had none left.
+    int m_unitySteps = 0;
 
     // The gains at the start and the end of the step now leaving.
     float m_gainAtStart = 1.0f;

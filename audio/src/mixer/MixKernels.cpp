@@ -38,20 +38,19 @@ void mixStereo(float* __restrict stereoAccumulator, const float* __restrict ster
     }
 }
 
-void clipToOutput(const float* __restrict stereoAccumulator, float* __restrict out, int frames,
-                  float& peakLeft, float& peakRight) noexcept {
-    float left = 0.0f;
-    float right = 0.0f;
-    for (int i = 0; i < frames; ++i) {
-        const float l = std::clamp(stereoAccumulator[2 * i], -1.0f, 1.0f);
-        const float r = std::clamp(stereoAccumulator[2 * i + 1], -1.0f, 1.0f);
-        out[2 * i] = l;
-        out[2 * i + 1] = r;
-        left = std::max(left, std::fabs(l));
-        right = std::max(right, std::fabs(r));
+void scaleStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
+                 float gain, float gainStep) noexcept {
+    if (gainStep == 0.0f) {
+        for (int i = 0; i < 2 * frames; ++i) {
+            stereoAccumulator[i] = stereo[i] * gain;
+        }
+        return;
     }
-    peakLeft = left;
-    peakRight = right;
+    for (int i = 0; i < frames; ++i) {
+        const float frameGain = gain + gainStep * static_cast<float>(i);
+        stereoAccumulator[2 * i] = stereo[2 * i] * frameGain;
+        stereoAccumulator[2 * i + 1] = stereo[2 * i + 1] * frameGain;
+    }
 }
 
 } // namespace pelgra::audio

@@ -10,10 +10,9 @@ void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain
              float gainStep) noexcept;
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
-
-// Copies the accumulator to the output, clipped to -1..1; returns the peaks of each side.
-void clipToOutput(const float* stereoAccumulator, float* out, int frames, float& peakLeft,
-                  float& peakRight) noexcept;
+// As mixStereo, but writing over what the accumulator held instead of adding to it.
+void scaleStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
+                 float gainStep) noexcept;
 
 } // namespace pelgra::audio
 

@@ -5,6 +5,7 @@
 #include "sample/Sample.h"
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace pelgra::audio {
@@ -12,6 +13,26 @@ namespace pelgra::audio {
 namespace {
 constexpr std::uint64_t slotBit(int slot) noexcept {
     return std::uint64_t{1} << slot;
+}
+
+// All bits zero is 0.0f: one call the C library does at its best, where a fill loop may
+// be left scalar.
+void clearStereo(float* interleavedStereo, int frames) noexcept {
+    std::memset(interleavedStereo, 0, static_cast<std::size_t>(2 * frames) * sizeof(float));
+}
+
+// The lowest slot of a mask that is not 0: the mix visits the awake slots alone, not
+// all 64 of them, twice a block.
+int lowestSlot(std::uint64_t mask) noexcept {
+#if defined(__GNUC__)
+    return __builtin_ctzll(mask);
+#else
+    int slot = 0;
+    for (; (mask & 1u) == 0; mask >>= 1) {
+        ++slot;
+    }
+    return slot;
+#endif
 }
 } // namespace
 
@@ -176,7 +197,7 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
         // Nothing can sound (no voice, no source but resting ones), and the limiter's
         // delay holds nothing still to be heard: silence without a pass over voices,
         // slots, frames or the limiter.
-        std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
+        clearStereo(interleavedStereo, frames);
         m_voicesMixed = false;
         m_sourcesMixed = false;
     } else {
@@ -204,10 +225,9 @@ void Mixer::render(float* interleavedStereo, int frames, Pacing pacing) noexcept
 
 // Inside the mix, so that a source being detached stays alive until the wait is over.
 void Mixer::awaitSources(int frames) noexcept {
-    for (int slot = 0; slot < kSourceSlots; ++slot) {
-        if ((m_awakeSources & slotBit(slot)) == 0) {
-            continue; // a resting source has nothing to render for the mix
-        }
+    // A resting source has nothing to render for the mix.
+    for (std::uint64_t awake = m_awakeSources; awake != 0; awake &= awake - 1) {
+        const int slot = lowestSlot(awake);
         if (StreamSource* source =
                 m_sources[static_cast<std::size_t>(slot)].load(std::memory_order_seq_cst)) {
             source->awaitRendered(frames);
@@ -367,24 +387,27 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
 
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
-    std::fill(accumulator, accumulator + 2 * frames, 0.0f);
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
+        clearStereo(accumulator, frames);
         mixVoices(accumulator, frames);
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
-    const bool anySource = mixSources(accumulator, frames);
+    // Without voices the music is written over the accumulator rather than added to a
+    // cleared one: a pass over the block saved for songs heard alone.
+    const bool anySource = mixSources(accumulator, frames, anyVoice);
+    if (!anyVoice && !anySource) {
+        clearStereo(accumulator, frames);
+    }
     m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
 }
 
-bool Mixer::mixSources(float* accumulator, int frames) noexcept {
+bool Mixer::mixSources(float* accumulator, int frames, bool accumulatorHoldsVoices) noexcept {
     float* music = m_musicAccumulator.data();
     bool anySource = false;
-    for (int slot = 0; slot < kSourceSlots && m_awakeSources != 0; ++slot) {
+    for (std::uint64_t awake = m_awakeSources; awake != 0; awake &= awake - 1) {
+        const int slot = lowestSlot(awake);
         const std::uint64_t bit = slotBit(slot);
-        if ((m_awakeSources & bit) == 0) {
-            continue;
-        }
         StreamSource* source =
             m_sources[static_cast<std::size_t>(slot)].load(std::memory_order_seq_cst);
         if (source == nullptr) {
@@ -392,7 +415,7 @@ bool Mixer::mixSources(float* accumulator, int frames) noexcept {
             continue;
         }
         if (!anySource) {
-            std::fill(music, music + 2 * frames, 0.0f);
+            clearStereo(music, frames);
             anySource = true;
         }
         source->mixInto(music, frames);
@@ -408,8 +431,11 @@ bool Mixer::mixSources(float* accumulator, int frames) noexcept {
     const float from = m_sourcesMixed ? m_appliedMusicGain : target;
     m_appliedMusicGain = target;
     m_sourcesMixed = anySource;
-    if (anySource) {
-        mixStereo(accumulator, music, frames, from, (target - from) / static_cast<float>(frames));
+    const float step = (target - from) / static_cast<float>(frames);
+    if (anySource && accumulatorHoldsVoices) {
+        mixStereo(accumulator, music, frames, from, step);
+    } else if (anySource) {
+        scaleStereo(accumulator, music, frames, from, step);
     }
     return anySource;
 }

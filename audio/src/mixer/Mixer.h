@@ -121,8 +121,9 @@ private:
     void releaseTail(int voice) noexcept;
     void mixVoices(float* accumulator, int frames) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
-    // Adds the stream sources at the music gain; false when no slot held one awake.
-    bool mixSources(float* accumulator, int frames) noexcept;
+    // Adds the stream sources at the music gain, or writes them over an accumulator that
+    // holds no voices; false when no slot held one awake (the accumulator untouched).
+    bool mixSources(float* accumulator, int frames, bool accumulatorHoldsVoices) noexcept;
     // The slots woken since the last callback are pulled again.
     void takeWokenSources() noexcept;
     void awaitSources(int frames) noexcept;

@@ -1,6 +1,6 @@
 #include "mixer/OutputStage.h"
 
-#include "mixer/MixKernels.h"
+#include "mixer/OutputClip.h"
 
 namespace pelgra::audio {
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace pelgra::audio {
 namespace {
@@ -78,9 +79,12 @@ void StreamRenderer::render(float* interleavedStereo, int frames) noexcept {
             std::min<std::size_t>(frames - done, m_resampledFrames - m_resampledUsed));
         const float* in = m_resampled.data() + m_resampledUsed * m_channels;
         float* out = interleavedStereo + 2 * done;
-        for (int i = 0; i < run; ++i) {
-            out[2 * i] = in[i * m_channels];
-            out[2 * i + 1] = in[i * m_channels + m_channels - 1];
+        if (m_channels == 2) {
+            std::memcpy(out, in, static_cast<std::size_t>(2 * run) * sizeof(float));
+        } else {
+            for (int i = 0; i < run; ++i) {
+                out[2 * i] = out[2 * i + 1] = in[i];
+            }
         }
         m_resampledUsed += run;
         done += run;
