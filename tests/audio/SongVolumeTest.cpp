@@ -57,6 +57,7 @@ protected:
     // The level of the probe tone in each period from `first`: its peak over kAmplitude.
     static std::vector<float> levels(const std::vector<float>& out, int first, int periods) {
         std::vector<float> found;
+        found.reserve(static_cast<std::size_t>(periods));
         for (int p = 0; p < periods; ++p) {
             found.push_back(measure::peak(out, 0, first + p * kPeriod, first + (p + 1) * kPeriod) /
                             static_cast<float>(kAmplitude));

@@ -17,6 +17,7 @@ std::vector<float> gains(SongVolume& volume, int frames) {
     std::vector<float> out(ones.size(), 0.0f);
     volume.mix(out.data(), ones.data(), frames, 1.0f, 0.0f);
     std::vector<float> left;
+    left.reserve(static_cast<std::size_t>(frames));
     for (int i = 0; i < frames; ++i) {
         left.push_back(out[static_cast<std::size_t>(2 * i)]);
     }
