@@ -3,10 +3,11 @@
 //
 // Threads. open(), play(), stop(), setPaused(), isPlaying(), stoppedAndSilent(),
 // awaitRendered() and the destructor are for application threads, also several at
-// once (setVolume() and fadeVolume() one at a time); of them only open(), awaitRendered() and the
-// destructor wait for the song worker. mixInto() is for the audio thread alone: it only reads
-// frames the shared song worker rendered ahead into the song's ring, and never waits, allocates or
-// frees. resting() may be asked from any thread.
+// once; of them only open(), awaitRendered() and the destructor wait for the song
+// worker. mixInto() is for the audio thread alone: it only reads frames the shared song
+// worker rendered ahead into the song's ring, and never waits, allocates or frees.
+// resting() may be asked from any thread. setVolume() and fadeVolume() are for one
+// application thread at a time.
 //
 // A stopped song keeps its beginning rendered ahead (from its load, and again after each
 // stop), so that play() starts it at the next mix without waiting. A play() while the
