@@ -2,10 +2,11 @@
 // the audio thread mixing from the ring) beside libopenmpt rendering the same module
 // alone, the floor; and what streamed songs whose loop is a single frame cost, and
 // whether the module beside them still arrives in time. Process CPU time counts every
-// thread.
+// thread. Last, what a song's own volume costs the audio thread per mixing block.
 #include "DemoSongs.h"
 #include "TestSounds.h"
 #include "song/Song.h"
+#include "song/SongVolume.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -173,6 +174,26 @@ void oneFrameLoopsBesideModule(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(lateBlocks), benchmark::Counter::kAvgIterations);
 }
 
+// One mixing block of a song under its own volume: 0 steady at full level (what every
+// song paid before songs had volumes), 1 steady at half, 2 fading.
+void songVolumeBlock(benchmark::State& state) {
+    constexpr int kMixBlock = 256;
+    pelgra::audio::SongVolume volume;
+    if (state.range(0) == 1) {
+        volume.set(128);
+        volume.take(false);
+    } else if (state.range(0) == 2) {
+        volume.fade(0, pelgra::audio::SongVolume::kMaxFadeFrames, false); // never ends here
+        volume.take(true);
+    }
+    const std::vector<float> frames(2 * kMixBlock, 0.25f);
+    std::vector<float> out(2 * kMixBlock, 0.0f);
+    for (auto _ : state) {
+        volume.mix(out.data(), frames.data(), kMixBlock, 1.0f, 0.0f);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
 } // namespace
 
 BENCHMARK(libopenmptAlone)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
@@ -200,5 +221,6 @@ BENCHMARK(oneFrameLoopsBesideModule)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Iterations(kPacedSeconds);
+BENCHMARK(songVolumeBlock)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kNanosecond);
 
 BENCHMARK_MAIN();

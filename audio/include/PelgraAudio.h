@@ -76,6 +76,8 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_MAX_RATE 192000
 #define PELGRA_AUDIO_MAX_VOICES 1024
 #define PELGRA_AUDIO_MAX_VOLUME 255
+/* The longest fade of PelgraAudio_FadeSong and PelgraAudio_FadeSongOut: ten minutes. */
+#define PELGRA_AUDIO_MAX_FADE_MILLIS 600000
 
 /* Limits of a voice's own pan and pitch (PelgraAudio_SetVoicePan, PelgraAudio_SetVoicePitch). */
 #define PELGRA_AUDIO_PAN_LEFT (-128)
@@ -388,6 +390,67 @@ PELGRA_AUDIO_API int FMUSIC_SetPaused(FMUSIC_MODULE* song, int paused);
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED.
  * Blocks: never. */
 PELGRA_AUDIO_API int FMUSIC_StopAllSongs(void);
+
+/* ---- Song volumes and fades (extensions) --------------------------------------- */
+
+/* Every song has a volume of its own, 0..PELGRA_AUDIO_MAX_VOLUME, set by the three calls
+ * below. It multiplies under the music volume (PelgraAudio_SetMusicVolume) as a linear
+ * gain, volume / 255: 128 is 6 dB down, and a song at 0 plays on unheard. A song is loaded
+ * at PELGRA_AUDIO_MAX_VOLUME and keeps its volume across stops, pauses and starts; the
+ * short fades of FMUSIC_PlaySong, FMUSIC_StopSong and FMUSIC_SetPaused multiply with it.
+ * A fade goes on only while the song's frames are mixed: it waits while the song is
+ * paused or stopped, and goes on from there when it plays again.
+ *
+ * Crossfading from song a to song b over two seconds, with no dip in the summed level:
+ *     PelgraAudio_SetSongVolume(b, 0);
+ *     FMUSIC_PlaySong(b);
+ *     PelgraAudio_FadeSong(b, 255, 2000);
+ *     PelgraAudio_FadeSongOut(a, 2000);   (a stops when silent)
+ * Calls made between the same two mixes start their fades at the same frame. */
+
+/* Sets the song's own volume, 0..PELGRA_AUDIO_MAX_VOLUME. While the song is heard the
+ * change glides over one mixing block, from the level heard at the next mix, so that it
+ * does not click; it replaces a fade in progress. On a song not heard (stopped, paused or
+ * not started yet) it applies at once: a song set to 0 and then started starts silent.
+ * Returns: 1 when set; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_INVALID_PARAM (volume outside 0..PELGRA_AUDIO_MAX_VOLUME; checked
+ * after the handle).
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_SetSongVolume(FMUSIC_MODULE* song, int volume);
+
+/* Fades the song's own volume to volume (0..PELGRA_AUDIO_MAX_VOLUME) over milliseconds
+ * (0..PELGRA_AUDIO_MAX_FADE_MILLIS), from the level heard when the fade begins: at the
+ * song's next mixed frame, counted in mixed frames from there, so sample-accurate. The
+ * curve is equal-power: an angle moves linearly from asin(from / 255) to
+ * asin(volume / 255), and the gain is sin(angle). A song fading from 255 to 0 and another
+ * from 0 to 255 over the same time then have the gains cos and sin of one angle, whose
+ * squares sum to one: a crossfade of unrelated material keeps its summed level. A fade
+ * shorter than one mixing block (256 frames) takes one block, as PelgraAudio_SetSongVolume
+ * does. A later PelgraAudio_FadeSong, PelgraAudio_FadeSongOut or PelgraAudio_SetSongVolume
+ * replaces the fade in progress, from the level heard then. The song keeps the volume
+ * reached.
+ * Returns: 1 when the fade is set; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_INVALID_PARAM (volume outside 0..PELGRA_AUDIO_MAX_VOLUME, milliseconds
+ * negative or over PELGRA_AUDIO_MAX_FADE_MILLIS; checked after the handle).
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_FadeSong(FMUSIC_MODULE* song, int volume, int milliseconds);
+
+/* Fades the song out to silence as PelgraAudio_FadeSong(song, 0, milliseconds) does, then
+ * stops it as FMUSIC_StopSong does: rewound, and the next FMUSIC_PlaySong starts it from
+ * its beginning. The fade-out leaves the song's volume as it was before this call (its
+ * latest PelgraAudio_SetSongVolume or PelgraAudio_FadeSong): the next FMUSIC_PlaySong is
+ * heard at it. A FMUSIC_PlaySong before the fade's end calls the stop off (the song starts
+ * over and glides back to that volume over one block), and so does a later
+ * PelgraAudio_SetSongVolume or PelgraAudio_FadeSong, which replaces the fade. On a paused
+ * song the fade waits for the resume; a stopped song stays stopped.
+ * Returns: 1 when the fade is set; 0 otherwise.
+ * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE,
+ * PELGRA_AUDIO_ERR_INVALID_PARAM (milliseconds negative or over
+ * PELGRA_AUDIO_MAX_FADE_MILLIS; checked after the handle).
+ * Blocks: never. */
+PELGRA_AUDIO_API int PelgraAudio_FadeSongOut(FMUSIC_MODULE* song, int milliseconds);
 
 /* ---- Extensions ----------------------------------------------------------------- */
 

@@ -175,6 +175,14 @@ TEST_F(RealTimeRules, AudioThreadNeitherAllocatesNorLocksInABusyScene) {
             FMUSIC_StopSong(song);
             break;
         }
+        // Song volumes glide and fade on the audio thread, and a fade-out stops its song there.
+        if (round % 6 == 1) {
+            PelgraAudio_FadeSong(song, (round * 41) % 256, 40);
+        } else if (round % 6 == 3) {
+            PelgraAudio_FadeSongOut(song, 20);
+        } else if (round % 6 == 5) {
+            PelgraAudio_SetSongVolume(song, 255 - round);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
@@ -183,6 +191,7 @@ TEST_F(RealTimeRules, AudioThreadNeitherAllocatesNorLocksInABusyScene) {
     FSOUND_SetSFXMasterVolume(255);
     PelgraAudio_SetMusicVolume(255);
     for (FMUSIC_MODULE* song : songs) {
+        PelgraAudio_SetSongVolume(song, 255);
         FMUSIC_PlaySong(song);
     }
     for (int voice = 0; voice < 4; ++voice) {

@@ -187,9 +187,14 @@ void AppThread::songCall() {
     const std::size_t index = pickIndex(m_songs.size());
     const bool stale = isStale(m_songs[index]);
     FMUSIC_MODULE* song = m_songs[index].handle;
+    // Stops half the time; otherwise a volume fade, or a fade-out that stops on the audio thread.
     const int done = action == 0   ? FMUSIC_PlaySong(song)
                      : action == 1 ? FMUSIC_SetPaused(song, chance(0.5) ? 1 : 0)
-                                   : FMUSIC_StopSong(song);
+                     : chance(0.5) ? FMUSIC_StopSong(song)
+                     : chance(0.5)
+                         ? PelgraAudio_FadeSong(song, static_cast<int>(pickIndex(256)),
+                                                static_cast<int>(pickIndex(500)))
+                         : PelgraAudio_FadeSongOut(song, static_cast<int>(pickIndex(300)));
     noteHandleCall(stale, done == 0);
     if (stale) {
         forget(m_songs, index);

@@ -134,6 +134,23 @@ int FMUSIC_StopAllSongs(void) {
     return guarded(0, Failure::Internal, [] { return asCResult(audio().stopAllSongs()); });
 }
 
+int PelgraAudio_SetSongVolume(FMUSIC_MODULE* song, int volume) {
+    return guarded(0, Failure::InvalidHandle,
+                   [&] { return asCResult(audio().setSongVolume(handleValue(song), volume)); });
+}
+
+int PelgraAudio_FadeSong(FMUSIC_MODULE* song, int volume, int milliseconds) {
+    return guarded(0, Failure::InvalidHandle, [&] {
+        return asCResult(audio().fadeSong(handleValue(song), volume, milliseconds, false));
+    });
+}
+
+int PelgraAudio_FadeSongOut(FMUSIC_MODULE* song, int milliseconds) {
+    return guarded(0, Failure::InvalidHandle, [&] {
+        return asCResult(audio().fadeSong(handleValue(song), 0, milliseconds, true));
+    });
+}
+
 int PelgraAudio_GetError(void) {
     return pelgra::audio::publicCode(pelgra::audio::lastError());
 }

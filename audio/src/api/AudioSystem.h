@@ -56,6 +56,10 @@ public:
     // In ms; -1 for a bad handle.
     int songPosition(std::uintptr_t handle);
     bool sampleInfo(std::uintptr_t handle, PelgraAudioSampleInfo& info);
+    // The song's own volume, 0..255, at once (gliding) or faded over `milliseconds`; with
+    // `stop` the fade goes to silence and stops the song.
+    bool setSongVolume(std::uintptr_t handle, int volume);
+    bool fadeSong(std::uintptr_t handle, int volume, int milliseconds, bool stop);
 
     int render(float* interleavedStereo, int frames) noexcept {
         return m_renderGate.render(interleavedStereo, frames);

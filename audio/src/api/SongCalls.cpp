@@ -6,6 +6,8 @@
 // its slot after the change.
 #include "api/AudioSystem.h"
 
+#include <cstdint>
+
 namespace pelgra::audio {
 
 namespace {
@@ -176,6 +178,48 @@ bool AudioSystem::stopAllSongs() {
         session.songs.forEach(
             [&](LoadedSong& loaded) { change(session, loaded, [](Song& song) { song.stop(); }); });
         return true;
+    });
+}
+
+namespace {
+
+static_assert(SongVolume::kMaxVolume == PELGRA_AUDIO_MAX_VOLUME);
+static_assert(SongVolume::kGlideFrames == Mixer::kBlockFrames);
+static_assert(std::int64_t{PELGRA_AUDIO_MAX_FADE_MILLIS} * PELGRA_AUDIO_MAX_RATE / 1000 <=
+              SongVolume::kMaxFadeFrames);
+
+// Runs act(Song&, the fade's length in frames) on a live song, for a volume call whose
+// arguments are in range (checked after the handle), then wakes the song's slot.
+template <typename Act>
+bool changeVolume(AudioSystem& system, std::uintptr_t handle, int volume, int milliseconds,
+                  Act&& act) {
+    return system.withSession(false, [&](Session& session) {
+        LoadedSong* loaded = session.songs.find(handle);
+        if (loaded == nullptr) {
+            noteFailure(Failure::InvalidHandle);
+            return false;
+        }
+        if (volume < 0 || volume > PELGRA_AUDIO_MAX_VOLUME || milliseconds < 0 ||
+            milliseconds > PELGRA_AUDIO_MAX_FADE_MILLIS) {
+            noteFailure(Failure::InvalidArgument);
+            return false;
+        }
+        const std::int64_t frames = std::int64_t{milliseconds} * session.mixer.mixRate() / 1000;
+        change(session, *loaded, [&](Song& song) { act(song, frames); });
+        return true;
+    });
+}
+
+} // namespace
+
+bool AudioSystem::setSongVolume(std::uintptr_t handle, int volume) {
+    return changeVolume(*this, handle, volume, 0,
+                        [&](Song& song, std::int64_t) { song.setVolume(volume); });
+}
+
+bool AudioSystem::fadeSong(std::uintptr_t handle, int volume, int milliseconds, bool stop) {
+    return changeVolume(*this, handle, volume, milliseconds, [&](Song& song, std::int64_t frames) {
+        song.fadeVolume(volume, frames, stop);
     });
 }
 

@@ -3,7 +3,6 @@
 #include "failure/FailureReason.h"
 #include "file/InputFile.h"
 #include "mixer/GainRamp.h"
-#include "mixer/MixKernels.h"
 #include "mixer/MixRate.h"
 #include "song/FrameRing.h"
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
@@ -156,6 +155,7 @@ Song::~Song() {
 }
 
 void Song::play() noexcept {
+    m_volume.playing(); // before the new epoch: the audio thread sees it no later
     std::uint32_t command = m_command.load(std::memory_order_relaxed);
     std::uint32_t next = 0;
     do {
@@ -293,6 +293,9 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
         return 0;
     }
     const std::uint32_t command = m_command.load(std::memory_order_acquire);
+    if (m_volume.take(!faded())) {
+        m_stopEpoch = command & kEpochMask;
+    }
     const std::uint32_t ringEpoch = m_ringEpoch.load(std::memory_order_relaxed);
     std::uint64_t position = m_ring->readPosition();
     const std::uint64_t written = m_ring->writePosition();
@@ -316,6 +319,9 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
     }
     m_ring->publishRead(position);
     m_ringClaim.clear(std::memory_order_release);
+    if (m_volume.stopDue()) {
+        stopFadedOut();
+    }
     m_quietCommand.store(faded() ? command : kPlayingBit, std::memory_order_release);
     return mixed;
 }
@@ -330,6 +336,17 @@ void Song::aimFade(bool audible) noexcept {
     const float distance = std::abs(target - m_fade.value());
     m_fade.rampTo(target,
                   static_cast<int>(std::lround(distance * static_cast<float>(m_rampFrames))));
+}
+
+void Song::stopFadedOut() noexcept {
+    std::uint32_t command = m_command.load(std::memory_order_acquire);
+    while ((command & kEpochMask) == m_stopEpoch &&
+           !m_command.compare_exchange_weak(command, command & kEpochMask,
+                                            std::memory_order_acq_rel, std::memory_order_acquire)) {
+    }
+    if ((command & kEpochMask) == m_stopEpoch) {
+        m_fade.jumpTo(0.0f); // the volume is 0 already: nothing is cut short
+    }
 }
 
 bool Song::faded() const noexcept {
@@ -349,7 +366,7 @@ int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64
         }
         const float gainStart = m_fade.value();
         const float gainStep = (m_fade.valueAfter(run) - gainStart) / static_cast<float>(run);
-        mixStereo(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep);
+        m_volume.mix(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep);
         m_fade.advance(run);
         mixed += run;
         position += run;

@@ -1,12 +1,13 @@
 // A song: a tracker module, a MIDI file or a streamed sampled audio file playing as one more source
-// of the mixer, at full level, looping until stopped.
+// of the mixer, at its own volume, looping until stopped.
 //
 // Threads. open(), play(), stop(), setPaused(), isPlaying(), stoppedAndSilent(),
 // awaitRendered() and the destructor are for application threads, also several at
 // once; of them only open(), awaitRendered() and the destructor wait for the song
 // worker. mixInto() is for the audio thread alone: it only reads frames the shared song
 // worker rendered ahead into the song's ring, and never waits, allocates or frees.
-// resting(), info() and positionMs() may be asked from any thread.
+// resting(), info() and positionMs() may be asked from any thread. setVolume() and
+// fadeVolume() are for one application thread at a time.
 //
 // A stopped song keeps its beginning rendered ahead (from its load, and again after each
 // stop), so that play() starts it at the next mix without waiting. A play() while the
@@ -19,6 +20,10 @@
 // frames are mixed, so a stop() is only complete once rampFrames() more frames have been
 // mixed; a play() issued before that begins with the rest of the fade.
 //
+// Volume. Each song has a volume of its own (SongVolume), under the music volume: set or
+// faded by setVolume() and fadeVolume(), from application threads, and applied frame by
+// frame as the song is mixed, together with the fades above.
+//
 // Lifetime. The mixer holds the song as a StreamSource. Destroy the song only once
 // the audio thread can no longer call mixInto() (detached from the mixer, and the
 // mixer has passed a block since); destruction waits for the worker to leave it.
@@ -29,6 +34,7 @@
 #include "mixer/StreamSource.h"
 #include "song/PositionTable.h"
 #include "song/SongInfo.h"
+#include "song/SongVolume.h"
 #include "song/SongWorker.h"
 
 #include <atomic>
@@ -68,6 +74,15 @@ public:
 
     // Pauses the song where it is, or resumes it from there.
     void setPaused(bool paused) noexcept;
+
+    // The song's own volume, 0..SongVolume::kMaxVolume: glides there over one mixing
+    // block, or fades there over `frames` frames along SongVolume's equal-power curve.
+    // A fade with `stop` goes to silence and then stops the song as stop() does, unless a
+    // play() comes first.
+    void setVolume(int volume) noexcept { m_volume.set(volume); }
+    void fadeVolume(int volume, std::int64_t frames, bool stop) noexcept {
+        m_volume.fade(volume, frames, stop);
+    }
 
     // True from play() until stop(), paused or not, unless a streamed song's file
     // failed so that nothing of it could be played.
@@ -117,6 +132,9 @@ private:
     void aimFade(bool audible) noexcept;
     // Silent and staying so: nothing of the song is heard.
     bool faded() const noexcept;
+    // Audio thread: a fade that was to stop the song has ended: stops it as stop() does,
+    // unless a play() came since the fade was taken.
+    void stopFadedOut() noexcept;
     std::uint64_t freshFramesAhead() const noexcept;
     // The epoch whose frames the worker renders for a command: a stopped song's next.
     static std::uint32_t epochToRender(std::uint32_t command) noexcept;
@@ -150,6 +168,8 @@ private:
     std::uint32_t m_renderedEpoch = 0; // worker only
     std::uint32_t m_heardEpoch = 0;    // audio thread only: the epoch being mixed
     GainRamp m_fade;                   // audio thread only: silent until the first play()
+    SongVolume m_volume;
+    std::uint32_t m_stopEpoch = 0; // audio thread only: the play a fade is to stop
 };
 
 } // namespace pelgra::audio
