@@ -10,12 +10,7 @@ soundfont=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-sox -V1 -n -r 44100 -c 2 "$scratch/song.ogg" synth 4 pinknoise vol 0.3
-sox -V1 -n -r 48000 -c 2 -b 16 "$scratch/song.flac" synth 4 pinknoise vol 0.3
-sox -V1 -n -r 48000 -c 1 -b 16 "$scratch/effect.wav" synth 1 sine 440 vol 0.5
-"$cases" write-module "$scratch/song.mod"
-"$cases" write-xm "$scratch/song.xm"
-"$cases" write-midi "$scratch/song.mid"
+"$(dirname "$0")/write-inputs.sh" "$cases" "$scratch" 4
 
 check() {
     local out

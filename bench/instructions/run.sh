@@ -18,13 +18,7 @@ voiceSeconds=1 # 1024 voices take 250 M instructions a second of mixing; one sec
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# The inputs, written afresh: pink noise is as hard on a decoder as dense music.
-sox -V1 -n -r 44100 -c 2 -C 6 "$scratch/song.ogg" synth 20 pinknoise vol 0.3
-sox -V1 -n -r 48000 -c 2 -b 16 "$scratch/song.flac" synth 20 pinknoise vol 0.3
-sox -V1 -n -r 48000 -c 1 -b 16 "$scratch/effect.wav" synth 1 sine 440 vol 0.5
-"$cases" write-module "$scratch/song.mod"
-"$cases" write-xm "$scratch/song.xm"
-"$cases" write-midi "$scratch/song.mid"
+"$(dirname "$0")/write-inputs.sh" "$cases" "$scratch" 20
 
 # count ARGS...: instructions per frame of one case, to two decimals.
 count() {
