@@ -23,6 +23,20 @@ void mixMono(float* __restrict stereoAccumulator, const float* __restrict mono, 
     }
 }
 
+// The same gain per frame as mixMono, so that a voice adds exactly what it would there.
+void mixCentre(float* __restrict monoAccumulator, const float* __restrict mono, int frames,
+               float gain, float gainStep) noexcept {
+    if (gainStep == 0.0f) {
+        for (int i = 0; i < frames; ++i) {
+            monoAccumulator[i] += mono[i] * gain;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        monoAccumulator[i] += mono[i] * (gain + gainStep * static_cast<float>(i));
+    }
+}
+
 void mixStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
                float gain, float gainStep) noexcept {
     if (gainStep == 0.0f) {

@@ -42,6 +42,7 @@ Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
+      m_centreAccumulator(static_cast<std::size_t>(kBlockFrames)),
       m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
@@ -356,7 +357,7 @@ void Mixer::releaseTail(int voice) noexcept {
     stopReading(*sample);
 }
 
-void Mixer::mixVoices(float* accumulator, int frames) noexcept {
+void Mixer::mixVoices(MixBuses& buses, int frames) noexcept {
     // A master gain change glides over one block instead of stepping, unless nothing
     // was sounding.
     const float masterTarget = m_masterGain.load(std::memory_order_relaxed);
@@ -367,7 +368,7 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
     for (std::size_t index = 0; index < m_voices.size(); ++index) {
         const int voice = static_cast<int>(index);
         if (m_tails[index].sample() != nullptr &&
-            !m_tails[index].mixInto(accumulator, frames, master, masterStep)) {
+            !m_tails[index].mixInto(buses, frames, master, masterStep)) {
             releaseTail(voice);
         }
         Voice& entry = m_voices[index];
@@ -379,7 +380,7 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
         if (!entry.stopping() && sample->retired.load(std::memory_order_relaxed)) {
             entry.stop(m_fadeFrames);
         }
-        if (!entry.mixInto(accumulator, frames, master, masterStep)) {
+        if (!entry.mixInto(buses, frames, master, masterStep)) {
             releaseVoice(voice);
         }
     }
@@ -390,7 +391,16 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
         clearStereo(accumulator, frames);
-        mixVoices(accumulator, frames);
+        float* centre = m_centreAccumulator.data();
+        std::memset(centre, 0, static_cast<std::size_t>(frames) * sizeof(float));
+        MixBuses buses{accumulator, centre};
+        mixVoices(buses, frames);
+        // Added last, the centre bus changes the order of the sum where centred voices
+        // play beside others (a rounding's difference); alone, they mix exactly as
+        // they would straight to the sides.
+        if (buses.centreUsed) {
+            mixMono(accumulator, centre, frames, 1.0f, 0.0f);
+        }
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
     // Without voices the music is written over the accumulator rather than added to a
