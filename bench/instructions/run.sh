@@ -13,7 +13,7 @@ build=${1:-build}
 cases=$build/bin/instruction_cases
 soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
 seconds=10     # the window of each song case, and of the floors
-voiceSeconds=1 # 1024 voices take 250 M instructions a second of mixing; one second shows them
+voiceSeconds=1 # 1024 voices take 115 M instructions a second of mixing; one second shows them
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

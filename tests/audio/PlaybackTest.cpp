@@ -193,6 +193,27 @@ TEST_F(PlaybackTest, PlayingOnAChosenVoiceReplacesIt) {
     EXPECT_EQ(stats().voicesInUse, 1);
 }
 
+TEST_F(PlaybackTest, EveryVoiceNumberSoundsAlikeWithTheTailOfATakeover) {
+    // The mix visits only the voices in use: one at either end of a word of 64, or the
+    // last, must sound as voice 0 does, and so must the fading tail of a voice taken
+    // over, until it has faded and its voice plays on alone.
+    const auto play = [this](int voice) {
+        start(PELGRA_AUDIO_MAX_VOICES);
+        FSOUND_SAMPLE* sample = loadSine(Sine{}, FSOUND_LOOP_NORMAL);
+        EXPECT_EQ(FSOUND_PlaySound(voice, sample), voice);
+        std::vector<float> out = render(300);
+        EXPECT_EQ(FSOUND_PlaySound(voice, sample), voice);
+        const std::vector<float> after = render(kSettle);
+        out.insert(out.end(), after.begin(), after.end());
+        return out;
+    };
+    const std::vector<float> first = play(0);
+    EXPECT_GT(measure::peak(first, 0, kSettle), 0.4f);
+    for (const int voice : {63, 64, 700, PELGRA_AUDIO_MAX_VOICES - 1}) {
+        EXPECT_EQ(play(voice), first) << "voice " << voice;
+    }
+}
+
 TEST_F(PlaybackTest, FreeingASampleStopsItsVoices) {
     FSOUND_SAMPLE* freed = loadSine(Sine{}, FSOUND_NORMAL | FSOUND_LOOP_NORMAL);
     Sine other;

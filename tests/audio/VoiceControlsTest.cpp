@@ -1,6 +1,6 @@
 // A voice's own volume, pan and pitch: the levels and the pan law, the frequency and
-// length a pitch gives, seamless loops at any pitch, glides instead of steps, and the
-// arguments refused.
+// length a pitch gives, seamless loops at any pitch, glides instead of steps, centred
+// voices summed with panned ones, and the arguments refused.
 #include "ManualAudioTest.h"
 #include "SignalMeasures.h"
 
@@ -183,6 +183,57 @@ TEST_F(VoiceControlsTest, VolumeAndPanGlideOverOneBlock) {
     EXPECT_EQ(measure::peak(out, 1, kOutputDelay + 256), 0.0f);
     EXPECT_LT(largestLevelStep(out, 0, 512), 0.012f);
     EXPECT_LT(largestLevelStep(out, 1, 512), 0.012f);
+}
+
+TEST_F(VoiceControlsTest, CentredVoicesSumWithPannedAndStereoOnesAsEachAlone) {
+    // Centred mono voices are mixed apart from the others and added at the end of each
+    // block: together, every voice must still be where and as loud as alone. A loop of
+    // 100 frames goes round inside blocks, a one-shot ends inside one.
+    const auto play = [this](unsigned voices) {
+        start(32);
+        Sine loop;
+        loop.frames = 100;
+        loop.amplitude = 0.15;
+        Sine stereo;
+        stereo.channels = 2;
+        stereo.frequency = 700.0;
+        stereo.amplitude = 0.15;
+        Sine panned;
+        panned.frequency = 300.0;
+        panned.amplitude = 0.15;
+        Sine oneShot;
+        oneShot.frames = 1000;
+        oneShot.frequency = 2500.0;
+        oneShot.amplitude = 0.15;
+        const Sine* tones[] = {&loop, &stereo, &panned, &oneShot};
+        for (int voice = 0; voice < 4; ++voice) {
+            if ((voices & (1u << voice)) != 0) {
+                FSOUND_PlaySound(voice, loadTone(*tones[voice], voice != 3));
+            }
+        }
+        if ((voices & 4u) != 0) {
+            EXPECT_EQ(PelgraAudio_SetVoicePan(2, 60), 1);
+        }
+        return render(2048);
+    };
+    const std::vector<float> together = play(15);
+    std::vector<float> sum(together.size(), 0.0f);
+    for (unsigned voice = 0; voice < 4; ++voice) {
+        const std::vector<float> alone = play(1u << voice);
+        EXPECT_GT(measure::peak(alone, 0), 0.05f) << "voice " << voice;
+        for (std::size_t i = 0; i < sum.size(); ++i) {
+            sum[i] += alone[i];
+        }
+        if (voice == 0) { // the loop alone repeats every 100 frames, both sides alike
+            for (std::size_t i = 2 * kOutputDelay; i + 200 < alone.size(); ++i) {
+                ASSERT_NEAR(alone[i], alone[i + 200], 1e-6f) << "frame " << i / 2;
+                ASSERT_EQ(alone[i], alone[i ^ 1u]) << "frame " << i / 2;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        ASSERT_NEAR(together[i], sum[i], 1e-6f) << "frame " << i / 2 << ", side " << i % 2;
+    }
 }
 
 TEST_F(VoiceControlsTest, ArgumentsOutOfRangeAreRefused) {

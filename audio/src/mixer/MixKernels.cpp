@@ -23,6 +23,30 @@ void mixMono(float* __restrict stereoAccumulator, const float* __restrict mono, 
     }
 }
 
+// The same gain per frame as mixMono, so that a voice adds exactly what it would there.
+// Most voices of a busy mix take the steady loop, in turns of 16 frames: four vectors of
+// four at SSE2's width (two at AVX's), so that the loop's count, compare and branch cost
+// a fifth of the work instead of three eighths. The rest of a run goes one by one.
+void mixCentre(float* __restrict monoAccumulator, const float* __restrict mono, int frames,
+               float gain, float gainStep) noexcept {
+    if (gainStep == 0.0f) {
+        constexpr int kTurn = 16;
+        int i = 0;
+        for (; i + kTurn <= frames; i += kTurn) {
+            for (int k = i; k < i + kTurn; ++k) {
+                monoAccumulator[k] += mono[k] * gain;
+            }
+        }
+        for (; i < frames; ++i) {
+            monoAccumulator[i] += mono[i] * gain;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        monoAccumulator[i] += mono[i] * (gain + gainStep * static_cast<float>(i));
+    }
+}
+
 void mixStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
                float gain, float gainStep) noexcept {
     if (gainStep == 0.0f) {

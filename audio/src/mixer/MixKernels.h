@@ -8,6 +8,10 @@ namespace pelgra::audio {
 
 void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain,
              float gainStep) noexcept;
+// As mixMono, but to a mono accumulator: the centred voices' bus, folded into the
+// stereo accumulator once a block instead of interleaving every voice on its own.
+void mixCentre(float* monoAccumulator, const float* mono, int frames, float gain,
+               float gainStep) noexcept;
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
 // As mixStereo, but writing over what the accumulator held instead of adding to it.

@@ -41,7 +41,9 @@ static_assert(Mixer::kSourceSlots <= 64, "a slot is a bit of a 64-bit mask");
 Mixer::Mixer(int mixRate, int voices)
     : m_mixRate(mixRate), m_fadeFrames(fadeFramesAt(mixRate)), m_book(voices),
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
+      m_busySlots(static_cast<std::size_t>((voices + 63) / 64)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
+      m_centreAccumulator(static_cast<std::size_t>(kBlockFrames)),
       m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
@@ -308,6 +310,7 @@ void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) no
         m_tails[index] = entry;
         m_tails[index].stop(m_fadeFrames);
         ++m_tailsFading;
+        markBusy(voice);
         m_book.reportEnded(voice, entry.playId());
         entry.clear();
         --m_voicesInUse;
@@ -323,6 +326,11 @@ void Mixer::startVoice(int voice, const Sample& sample, std::uint32_t playId) no
                                std::memory_order_relaxed);
     entry.start(sample, playId, m_allVoiceCommands.serial());
     ++m_voicesInUse;
+    markBusy(voice);
+}
+
+void Mixer::markBusy(int voice) noexcept {
+    m_busySlots[static_cast<std::size_t>(voice / 64)] |= slotBit(voice % 64);
 }
 
 namespace {
@@ -356,7 +364,7 @@ void Mixer::releaseTail(int voice) noexcept {
     stopReading(*sample);
 }
 
-void Mixer::mixVoices(float* accumulator, int frames) noexcept {
+void Mixer::mixVoices(MixBuses& buses, int frames) noexcept {
     // A master gain change glides over one block instead of stepping, unless nothing
     // was sounding.
     const float masterTarget = m_masterGain.load(std::memory_order_relaxed);
@@ -364,23 +372,30 @@ void Mixer::mixVoices(float* accumulator, int frames) noexcept {
     const float masterStep = (masterTarget - master) / static_cast<float>(frames);
     m_appliedMasterGain = masterTarget;
 
-    for (std::size_t index = 0; index < m_voices.size(); ++index) {
-        const int voice = static_cast<int>(index);
-        if (m_tails[index].sample() != nullptr &&
-            !m_tails[index].mixInto(accumulator, frames, master, masterStep)) {
-            releaseTail(voice);
-        }
-        Voice& entry = m_voices[index];
-        const Sample* sample = entry.sample();
-        if (sample == nullptr) {
-            continue;
-        }
-        m_allVoiceCommands.catchUp(entry, m_fadeFrames);
-        if (!entry.stopping() && sample->retired.load(std::memory_order_relaxed)) {
-            entry.stop(m_fadeFrames);
-        }
-        if (!entry.mixInto(accumulator, frames, master, masterStep)) {
-            releaseVoice(voice);
+    // The busy slots alone, in the order of their numbers: a mix of a few voices does
+    // not pay for the hundreds of free ones.
+    for (std::size_t word = 0; word < m_busySlots.size(); ++word) {
+        for (std::uint64_t busy = m_busySlots[word]; busy != 0; busy &= busy - 1) {
+            const int bit = lowestSlot(busy);
+            const int voice = static_cast<int>(word) * 64 + bit;
+            const auto index = static_cast<std::size_t>(voice);
+            Voice& tail = m_tails[index];
+            if (tail.sample() != nullptr && !tail.mixInto(buses, frames, master, masterStep)) {
+                releaseTail(voice);
+            }
+            Voice& entry = m_voices[index];
+            if (const Sample* sample = entry.sample(); sample != nullptr) {
+                m_allVoiceCommands.catchUp(entry, m_fadeFrames);
+                if (!entry.stopping() && sample->retired.load(std::memory_order_relaxed)) {
+                    entry.stop(m_fadeFrames);
+                }
+                if (!entry.mixInto(buses, frames, master, masterStep)) {
+                    releaseVoice(voice);
+                }
+            }
+            if (entry.sample() == nullptr && tail.sample() == nullptr) {
+                m_busySlots[word] &= ~slotBit(bit);
+            }
         }
     }
 }
@@ -390,7 +405,16 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
         clearStereo(accumulator, frames);
-        mixVoices(accumulator, frames);
+        float* centre = m_centreAccumulator.data();
+        std::memset(centre, 0, static_cast<std::size_t>(frames) * sizeof(float));
+        MixBuses buses{accumulator, centre};
+        mixVoices(buses, frames);
+        // Added last, the centre bus changes the order of the sum where centred voices
+        // play beside others (a rounding's difference); alone, they mix exactly as
+        // they would straight to the sides.
+        if (buses.centreUsed) {
+            mixMono(accumulator, centre, frames, 1.0f, 0.0f);
+        }
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
     // Without voices the music is written over the accumulator rather than added to a

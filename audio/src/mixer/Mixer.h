@@ -16,6 +16,7 @@
 #include "command/SpscRing.h"
 #include "mixer/AllVoiceCommands.h"
 #include "mixer/GainRamp.h"
+#include "mixer/MixBuses.h"
 #include "mixer/MixStats.h"
 #include "mixer/OutputStage.h"
 #include "mixer/StreamSource.h"
@@ -119,7 +120,9 @@ private:
     void startVoice(int voice, const Sample& sample, std::uint32_t playId) noexcept;
     void releaseVoice(int voice) noexcept;
     void releaseTail(int voice) noexcept;
-    void mixVoices(float* accumulator, int frames) noexcept;
+    void mixVoices(MixBuses& buses, int frames) noexcept;
+    // Marks a voice's slot as holding a voice or a tail, so that the mix visits it.
+    void markBusy(int voice) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
     // Adds the stream sources at the music gain, or writes them over an accumulator that
     // holds no voices; false when no slot held one awake (the accumulator untouched).
@@ -151,9 +154,13 @@ private:
     std::vector<Voice> m_voices;
     // What a voice played before it was taken over, fading out: one per voice.
     std::vector<Voice> m_tails;
+    // One bit per slot whose voice or tail may hold a sample; cleared by the mix once
+    // neither does.
+    std::vector<std::uint64_t> m_busySlots;
     AllVoiceCommands m_allVoiceCommands;
     std::vector<float> m_accumulator;
-    std::vector<float> m_musicAccumulator; // the stream sources, before the music gain
+    std::vector<float> m_centreAccumulator; // see MixBuses
+    std::vector<float> m_musicAccumulator;  // the stream sources, before the music gain
     OutputStage m_outputStage;
     std::uint64_t m_commandsPopped = 0;
     float m_appliedMasterGain = 1.0f;

@@ -100,16 +100,16 @@ void Voice::settle() noexcept {
                !m_pitch.ramping() && m_pitch.value() == 1.0f && m_head.fraction == 0.0;
 }
 
-bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float masterStep) noexcept {
+bool Voice::mixInto(MixBuses& buses, int frames, float master, float masterStep) noexcept {
     int done = 0;
     while (done < frames && m_state != State::Idle && m_state != State::Paused) {
         int run = frames - done;
         if (m_fade.ramping()) {
             run = std::min(run, m_fade.framesLeft());
         }
-        const int mixed =
-            m_steady ? mixSteady(stereoAccumulator + 2 * done, run, master, masterStep, done)
-                     : mixMoving(stereoAccumulator + 2 * done, run, master, masterStep, done);
+        const int mixed = m_steady
+                              ? mixSteady(buses, run, master, masterStep, done)
+                              : mixMoving(buses.stereo + 2 * done, run, master, masterStep, done);
         m_mixed = true;
         done += mixed;
         if (m_fade.advance(mixed)) {
@@ -132,7 +132,7 @@ bool Voice::mixInto(float* stereoAccumulator, int frames, float master, float ma
     return m_state != State::Idle;
 }
 
-int Voice::mixSteady(float* stereoAccumulator, int frames, float master, float masterStep,
+int Voice::mixSteady(MixBuses& buses, int frames, float master, float masterStep,
                      int done) noexcept {
     frames = static_cast<int>(std::min<std::int64_t>(frames, m_sample->frames - m_head.frame));
     // Both sides alike: one gain, whose factor is exactly 1 at the defaults, so that such
@@ -145,9 +145,10 @@ int Voice::mixSteady(float* stereoAccumulator, int frames, float master, float m
     const float gainStep = (gainEnd - gainStart) / static_cast<float>(frames);
     const float* frameData = m_sample->data.data() + m_head.frame * m_sample->channels;
     if (m_sample->channels == 1) {
-        mixMono(stereoAccumulator, frameData, frames, gainStart, gainStep);
+        mixCentre(buses.centre + done, frameData, frames, gainStart, gainStep);
+        buses.centreUsed = true;
     } else {
-        mixStereo(stereoAccumulator, frameData, frames, gainStart, gainStep);
+        mixStereo(buses.stereo + 2 * done, frameData, frames, gainStart, gainStep);
     }
     m_head.frame += frames;
     return frames;

@@ -5,6 +5,7 @@
 #define PELGRA_AUDIO_VOICE_H
 
 #include "mixer/GainRamp.h"
+#include "mixer/MixBuses.h"
 #include "mixer/VoiceKernels.h"
 
 #include <cstdint>
@@ -35,10 +36,10 @@ public:
     // Sample frames read per output frame, 0.25..4.
     void setPitch(float ratio, int glideFrames) noexcept;
 
-    // Adds up to `frames` frames to the accumulator, scaled by a master gain moving
+    // Adds up to `frames` frames to one of the buses, scaled by a master gain moving
     // linearly from `master` by `masterStep` per frame. Returns false once the voice
     // has ended (played out, or its stop fade finished): the caller then releases it.
-    bool mixInto(float* stereoAccumulator, int frames, float master, float masterStep) noexcept;
+    bool mixInto(MixBuses& buses, int frames, float master, float masterStep) noexcept;
 
     // Forgets the sample after the caller released it.
     void clear() noexcept { *this = Voice{}; }
@@ -59,9 +60,9 @@ private:
     // Each mixes up to `frames` frames of a run that starts `done` frames into the
     // master gain's glide, and returns the frames mixed: fewer where the run had to end
     // (the sample's end, a glide's end), or where a one-shot ended.
-    // Sides alike and steady, at the sample's own pitch, on a frame: the plain loops.
-    int mixSteady(float* stereoAccumulator, int frames, float master, float masterStep,
-                  int done) noexcept;
+    // Sides alike and steady, at the sample's own pitch, on a frame: the plain loops, a
+    // mono sample to the centre bus.
+    int mixSteady(MixBuses& buses, int frames, float master, float masterStep, int done) noexcept;
     // Anything else: a gain per side, and the pitch curve when off the frames.
     int mixMoving(float* stereoAccumulator, int frames, float master, float masterStep,
                   int done) noexcept;
