@@ -162,9 +162,12 @@ TEST_F(SongPlayback, AnOuterGainScalesTheSongFrameByFrameThroughItsFades) {
         const float gain = 0.3f + 0.04f * static_cast<float>(block);
         const float step = block % 2 == 0 ? 0.4f / kBlock : 0.0f;
         ASSERT_EQ(scaled->mixScaled(actual.data(), kBlock, gain, step), kBlock);
-        for (int i = 0; i < 2 * kBlock; ++i) {
-            const float wanted = expected[i] * (gain + step * static_cast<float>(i / 2));
-            worst = std::max(worst, std::abs(actual[i] - wanted));
+        for (int frame = 0; frame < kBlock; ++frame) {
+            const float frameGain = gain + step * static_cast<float>(frame);
+            for (int side = 0; side < 2; ++side) {
+                const int i = 2 * frame + side;
+                worst = std::max(worst, std::abs(actual[i] - expected[i] * frameGain));
+            }
         }
     }
     EXPECT_LT(worst, 1e-5f);
