@@ -33,6 +33,9 @@ public:
     // Forgets what it holds, for input that starts over.
     void restart() noexcept;
 
+    // True when the rates agree: what goes in comes out as it is.
+    bool passesThrough() const noexcept { return m_soxr == nullptr; }
+
     // Output frames for `inputFrames` input frames, rounded up.
     std::size_t outputFramesFor(std::size_t inputFrames) const noexcept;
 

@@ -43,8 +43,7 @@ Mixer::Mixer(int mixRate, int voices)
       m_voices(static_cast<std::size_t>(voices)), m_tails(static_cast<std::size_t>(voices)),
       m_busySlots(static_cast<std::size_t>((voices + 63) / 64)),
       m_accumulator(static_cast<std::size_t>(2 * kBlockFrames)),
-      m_centreAccumulator(static_cast<std::size_t>(kBlockFrames)),
-      m_musicAccumulator(static_cast<std::size_t>(2 * kBlockFrames)), m_outputStage(mixRate) {
+      m_centreAccumulator(static_cast<std::size_t>(kBlockFrames)), m_outputStage(mixRate) {
     for (auto& source : m_sources) {
         source.store(nullptr, std::memory_order_relaxed);
     }
@@ -402,9 +401,9 @@ void Mixer::mixVoices(MixBuses& buses, int frames) noexcept {
 
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
+    clearStereo(accumulator, frames);
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
-        clearStereo(accumulator, frames);
         float* centre = m_centreAccumulator.data();
         std::memset(centre, 0, static_cast<std::size_t>(frames) * sizeof(float));
         MixBuses buses{accumulator, centre};
@@ -417,17 +416,18 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
         }
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
-    // Without voices the music is written over the accumulator rather than added to a
-    // cleared one: a pass over the block saved for songs heard alone.
-    const bool anySource = mixSources(accumulator, frames, anyVoice);
-    if (!anyVoice && !anySource) {
-        clearStereo(accumulator, frames);
-    }
+    const bool anySource = mixSources(accumulator, frames);
     m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
 }
 
-bool Mixer::mixSources(float* accumulator, int frames, bool accumulatorHoldsVoices) noexcept {
-    float* music = m_musicAccumulator.data();
+bool Mixer::mixSources(float* accumulator, int frames) noexcept {
+    // Like the master gain, a change of the music gain glides over one block, unless no
+    // source was mixed before: a song attached after the change starts at the new gain.
+    // Each source folds it into its own gain and adds straight to the accumulator.
+    const float target = m_musicGain.load(std::memory_order_relaxed);
+    const float from = m_sourcesMixed ? m_appliedMusicGain : target;
+    const float step = (target - from) / static_cast<float>(frames);
+    m_appliedMusicGain = target;
     bool anySource = false;
     for (std::uint64_t awake = m_awakeSources; awake != 0; awake &= awake - 1) {
         const int slot = lowestSlot(awake);
@@ -438,29 +438,15 @@ bool Mixer::mixSources(float* accumulator, int frames, bool accumulatorHoldsVoic
             m_awakeSources &= ~bit; // detached
             continue;
         }
-        if (!anySource) {
-            clearStereo(music, frames);
-            anySource = true;
-        }
-        source->mixInto(music, frames);
+        anySource = true;
+        source->mixScaled(accumulator, frames, from, step);
         // A change that makes it sound again comes with a wake, taken at the next
         // callback: one that raced with this check is not lost.
         if (source->resting()) {
             m_awakeSources &= ~bit;
         }
     }
-    // Like the master gain, a change of the music gain glides over one block, unless no
-    // source was mixed before: a song attached after the change starts at the new gain.
-    const float target = m_musicGain.load(std::memory_order_relaxed);
-    const float from = m_sourcesMixed ? m_appliedMusicGain : target;
-    m_appliedMusicGain = target;
     m_sourcesMixed = anySource;
-    const float step = (target - from) / static_cast<float>(frames);
-    if (anySource && accumulatorHoldsVoices) {
-        mixStereo(accumulator, music, frames, from, step);
-    } else if (anySource) {
-        scaleStereo(accumulator, music, frames, from, step);
-    }
     return anySource;
 }
 

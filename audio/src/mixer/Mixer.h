@@ -124,9 +124,8 @@ private:
     // Marks a voice's slot as holding a voice or a tail, so that the mix visits it.
     void markBusy(int voice) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
-    // Adds the stream sources at the music gain, or writes them over an accumulator that
-    // holds no voices; false when no slot held one awake (the accumulator untouched).
-    bool mixSources(float* accumulator, int frames, bool accumulatorHoldsVoices) noexcept;
+    // Adds the stream sources at the music gain; false when no slot held one awake.
+    bool mixSources(float* accumulator, int frames) noexcept;
     // The slots woken since the last callback are pulled again.
     void takeWokenSources() noexcept;
     void awaitSources(int frames) noexcept;
@@ -160,7 +159,6 @@ private:
     AllVoiceCommands m_allVoiceCommands;
     std::vector<float> m_accumulator;
     std::vector<float> m_centreAccumulator; // see MixBuses
-    std::vector<float> m_musicAccumulator;  // the stream sources, before the music gain
     OutputStage m_outputStage;
     std::uint64_t m_commandsPopped = 0;
     float m_appliedMasterGain = 1.0f;

@@ -19,6 +19,13 @@ public:
     // Called from the audio thread only.
     virtual int mixInto(float* interleavedStereo, int frames) noexcept = 0;
 
+    // As mixInto(), with the frames scaled by a gain that moves linearly from `gain` by
+    // `gainStep` per frame (the mixer's music gain). This one mixes the source's frames
+    // into a scratch block on the stack and adds that: a source that can fold the gain
+    // into its own mix overrides it and saves the pass.
+    virtual int mixScaled(float* interleavedStereo, int frames, float gain,
+                          float gainStep) noexcept;
+
     // True when mixInto() would add nothing until an application thread changes the
     // source (a stopped or paused song whose fade-out has been mixed): the mixer then
     // stops pulling it, and an idle callback costs nothing for it. Called from the audio

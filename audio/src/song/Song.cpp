@@ -289,6 +289,10 @@ void Song::startOver(std::uint32_t epoch) noexcept {
 }
 
 int Song::mixInto(float* interleavedStereo, int frames) noexcept {
+    return mixScaled(interleavedStereo, frames, 1.0f, 0.0f);
+}
+
+int Song::mixScaled(float* interleavedStereo, int frames, float gain, float gainStep) noexcept {
     if (frames <= 0 || m_ringClaim.test_and_set(std::memory_order_acquire)) {
         return 0;
     }
@@ -304,7 +308,8 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
         // The frames before m_epochStart are the song before the latest play(): fade
         // them out if they are audible, then skip to the song's new beginning.
         const std::uint64_t start = m_epochStart.load(std::memory_order_relaxed);
-        mixed = mixFading(interleavedStereo, frames, position, start - position, false);
+        mixed =
+            mixFading(interleavedStereo, frames, position, start - position, false, gain, gainStep);
         if (faded() || position == start) {
             m_fade.jumpTo(0.0f);
             position = start;
@@ -314,8 +319,9 @@ int Song::mixInto(float* interleavedStereo, int frames) noexcept {
     if (m_heardEpoch == ringEpoch) {
         const bool audible = (command & (kPlayingBit | kPausedBit)) == kPlayingBit &&
                              (command & kEpochMask) == ringEpoch;
-        mixed += mixFading(interleavedStereo + 2 * mixed, frames - mixed, position,
-                           written - position, audible);
+        mixed +=
+            mixFading(interleavedStereo + 2 * mixed, frames - mixed, position, written - position,
+                      audible, gain + gainStep * static_cast<float>(mixed), gainStep);
     }
     m_ring->publishRead(position);
     m_ringClaim.clear(std::memory_order_release);
@@ -354,7 +360,7 @@ bool Song::faded() const noexcept {
 }
 
 int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
-                    bool audible) noexcept {
+                    bool audible, float scale, float scaleStep) noexcept {
     aimFade(audible);
     const int wanted = static_cast<int>(std::min<std::uint64_t>(frames, available));
     int mixed = 0;
@@ -366,7 +372,8 @@ int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64
         }
         const float gainStart = m_fade.value();
         const float gainStep = (m_fade.valueAfter(run) - gainStart) / static_cast<float>(run);
-        m_volume.mix(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep);
+        m_volume.mix(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep,
+                     scale + scaleStep * static_cast<float>(mixed), scaleStep);
         m_fade.advance(run);
         mixed += run;
         position += run;

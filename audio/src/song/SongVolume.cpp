@@ -137,14 +137,28 @@ void SongVolume::fadeGains(float* gains, int frames) noexcept {
 }
 
 void SongVolume::mixSteady(float* accumulator, const float* stereo, int frames, float gain,
-                           float gainStep) const noexcept {
-    if (m_level != 0.0f) {
-        mixStereo(accumulator, stereo, frames, gain * m_level, gainStep * m_level);
+                           float gainStep, float scale, float scaleStep) const noexcept {
+    if (m_level == 0.0f) {
+        return;
+    }
+    // With one of the two gains steady, as nearly always, their product moves linearly:
+    // one pass of the kernel.
+    if (scaleStep == 0.0f || gainStep == 0.0f) {
+        const float start = gain * scale * m_level;
+        const float step = (gainStep * scale + gain * scaleStep) * m_level;
+        mixStereo(accumulator, stereo, frames, start, step);
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        const auto at = static_cast<float>(i);
+        const float frameGain = (gain + gainStep * at) * (scale + scaleStep * at) * m_level;
+        accumulator[2 * i] += stereo[2 * i] * frameGain;
+        accumulator[2 * i + 1] += stereo[2 * i + 1] * frameGain;
     }
 }
 
 void SongVolume::mix(float* accumulator, const float* stereo, int frames, float gain,
-                     float gainStep) noexcept {
+                     float gainStep, float scale, float scaleStep) noexcept {
     int done = 0;
     while (done < frames && m_fadeDone < m_fadeFrames) {
         const int run = static_cast<int>(
@@ -154,15 +168,17 @@ void SongVolume::mix(float* accumulator, const float* stereo, int frames, float 
         float* out = accumulator + 2 * done;
         const float* in = stereo + 2 * done;
         for (int i = 0; i < run; ++i) {
-            const float frameGain = gains[i] * (gain + gainStep * static_cast<float>(done + i));
+            const auto at = static_cast<float>(done + i);
+            const float frameGain = gains[i] * (gain + gainStep * at) * (scale + scaleStep * at);
             out[2 * i] += in[2 * i] * frameGain;
             out[2 * i + 1] += in[2 * i + 1] * frameGain;
         }
         done += run;
     }
     if (done < frames) {
-        mixSteady(accumulator + 2 * done, stereo + 2 * done, frames - done,
-                  gain + gainStep * static_cast<float>(done), gainStep);
+        const auto at = static_cast<float>(done);
+        mixSteady(accumulator + 2 * done, stereo + 2 * done, frames - done, gain + gainStep * at,
+                  gainStep, scale + scaleStep * at, scaleStep);
     }
 }
 

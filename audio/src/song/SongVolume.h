@@ -51,11 +51,12 @@ public:
     // the song is heard now (a volume set while it was not applies at once). True when
     // it takes a fade that is to stop the song at its end.
     bool take(bool heard) noexcept;
-    // Adds `frames` stereo frames of `stereo` to `accumulator` at the volume times a gain
-    // that moves linearly from `gain` by `gainStep` per frame, and moves the volume on
-    // by as many frames.
-    void mix(float* accumulator, const float* stereo, int frames, float gain,
-             float gainStep) noexcept;
+    // Adds `frames` stereo frames of `stereo` to `accumulator` at the volume times two
+    // gains that each move linearly, from `gain` by `gainStep` and from `scale` by
+    // `scaleStep` per frame (the song's fade and the music gain over it), and moves the
+    // volume on by as many frames.
+    void mix(float* accumulator, const float* stereo, int frames, float gain, float gainStep,
+             float scale, float scaleStep) noexcept;
     // True once, when a fade that was to stop the song has reached its end.
     bool stopDue() noexcept;
 
@@ -73,8 +74,8 @@ private:
     // that many left at least.
     void fadeGains(float* gains, int frames) noexcept;
     // Audio side: adds frames at the steady level.
-    void mixSteady(float* accumulator, const float* stereo, int frames, float gain,
-                   float gainStep) const noexcept;
+    void mixSteady(float* accumulator, const float* stereo, int frames, float gain, float gainStep,
+                   float scale, float scaleStep) const noexcept;
 
     // The latest request not taken yet; 0 when none.
     std::atomic<std::uint64_t> m_request{0};

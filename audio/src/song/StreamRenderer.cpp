@@ -56,8 +56,8 @@ StreamRenderer::StreamRenderer(std::unique_ptr<AudioStream> stream,
     : m_stream(std::move(stream)), m_resampler(std::move(resampler)),
       m_channels(m_stream->info().channels), m_mixRate(mixRate), m_tagged(loopOf(m_stream->info())),
       m_loop(m_tagged), m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)),
-      m_held(m_decoded.size()),
-      m_resampled(m_resampler->outputFramesFor(kChunkFrames) * m_channels) {
+      m_held(m_decoded.size()), m_direct(m_channels == 2 && m_resampler->passesThrough()),
+      m_resampled(m_direct ? 0 : m_resampler->outputFramesFor(kChunkFrames) * m_channels) {
     m_info = describe(m_stream->info());
 }
 
@@ -69,9 +69,21 @@ void StreamRenderer::render(float* interleavedStereo, int frames) noexcept {
     while (done < frames) {
         if (m_resampledUsed == m_resampledFrames) {
             m_resampledUsed = m_resampledFrames = 0;
-            if (ended() || !refill()) {
+            // Stereo at the mixing rate goes straight to the caller's frames (the ring).
+            // Resampled frames go through m_resampled: libsoxr costs more asked for the
+            // ring's shorter runs than a copy saves.
+            float* output = m_direct ? interleavedStereo + 2 * done : m_resampled.data();
+            const std::size_t room = m_direct ? static_cast<std::size_t>(frames - done)
+                                              : m_resampled.size() / m_channels;
+            std::size_t produced = 0;
+            if (ended() || !refill(output, room, produced)) {
                 std::fill(interleavedStereo + 2 * done, interleavedStereo + 2 * frames, 0.0f);
                 return;
+            }
+            if (m_direct) {
+                done += static_cast<int>(produced);
+            } else {
+                m_resampledFrames = produced;
             }
             continue;
         }
@@ -102,20 +114,20 @@ double StreamRenderer::positionMs() const noexcept {
     return static_cast<double>(frame) * 1000.0 / fileRate;
 }
 
-bool StreamRenderer::refill() noexcept {
+bool StreamRenderer::refill(float* output, std::size_t room, std::size_t& produced) noexcept {
     if (m_decodedUsed == m_decodedFrames && !decodeChunk()) {
         end();
         return false;
     }
-    const StreamResampler::Step step = m_resampler->process(
-        m_decoded.data() + m_decodedUsed * m_channels, m_decodedFrames - m_decodedUsed,
-        m_resampled.data(), m_resampled.size() / m_channels);
+    const StreamResampler::Step step =
+        m_resampler->process(m_decoded.data() + m_decodedUsed * m_channels,
+                             m_decodedFrames - m_decodedUsed, output, room);
     if (step.consumed == 0 && step.produced == 0) {
         end();
         return false;
     }
     m_decodedUsed += step.consumed;
-    m_resampledFrames = step.produced;
+    produced = step.produced;
     return true;
 }
 

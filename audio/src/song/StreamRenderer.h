@@ -46,9 +46,10 @@ private:
     StreamRenderer(std::unique_ptr<AudioStream> stream, std::unique_ptr<StreamResampler> resampler,
                    int mixRate);
 
-    // Decodes a chunk if none is waiting and resamples what fits; false when the
-    // stream can give nothing more.
-    bool refill() noexcept;
+    // Decodes a chunk if none is waiting and resamples what fits of it into `output`,
+    // `room` frames at most. Returns the frames written; false when the stream can give
+    // nothing more.
+    bool refill(float* output, std::size_t room, std::size_t& produced) noexcept;
     // Reads the next chunk of the loop's first pass or of a repeat.
     bool decodeChunk() noexcept;
     bool wrapToLoopStart() noexcept;
@@ -72,9 +73,10 @@ private:
     std::vector<float> m_decoded; // at the file's rate
     std::size_t m_decodedFrames = 0;
     std::size_t m_decodedUsed = 0;
-    std::vector<float> m_held;      // a loop shorter than a chunk, at the file's rate
-    std::int64_t m_heldFrames = 0;  // of m_loop from its start; once whole, whole passes
-    std::vector<float> m_resampled; // at the mixing rate
+    std::vector<float> m_held;     // a loop shorter than a chunk, at the file's rate
+    std::int64_t m_heldFrames = 0; // of m_loop from its start; once whole, whole passes
+    bool m_direct; // stereo at the mixing rate: the resampler writes to the caller's frames
+    std::vector<float> m_resampled; // at the mixing rate, unless direct
     std::size_t m_resampledFrames = 0;
     std::size_t m_resampledUsed = 0;
     std::atomic<bool> m_ended{false};

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 using pelgra::audio::Song;
 using namespace songtest;
 
@@ -132,6 +135,43 @@ TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
     }
     EXPECT_EQ(firstDifference(mixed, 0, sum), -1);
     EXPECT_GT(peak(alone), 0.0f);
+}
+
+// The mixer folds the music gain into each song's mix: under it, a song sounds as alone
+// times that gain, frame by frame, whether the gain glides or holds while the song fades
+// in, fades its own volume or plays steady.
+TEST_F(SongPlayback, AnOuterGainScalesTheSongFrameByFrameThroughItsFades) {
+    constexpr int kBlock = 256;
+    constexpr int kBlocks = 16;
+    std::unique_ptr<Song> plain = openSong(m_demo);
+    std::unique_ptr<Song> scaled = openSong(m_demo);
+    for (Song* song : {plain.get(), scaled.get()}) {
+        song->fadeVolume(64, 8 * kBlock + 100, false);
+        song->play();
+    }
+    std::vector<float> expected(2 * kBlock);
+    std::vector<float> actual(2 * kBlock);
+    float worst = 0.0f;
+    for (int block = 0; block < kBlocks; ++block) {
+        ASSERT_TRUE(plain->awaitRendered(kBlock));
+        ASSERT_TRUE(scaled->awaitRendered(kBlock));
+        std::fill(expected.begin(), expected.end(), 0.0f);
+        std::fill(actual.begin(), actual.end(), 0.0f);
+        ASSERT_EQ(plain->mixInto(expected.data(), kBlock), kBlock);
+        // Gliding in even blocks, holding in odd ones.
+        const float gain = 0.3f + 0.04f * static_cast<float>(block);
+        const float step = block % 2 == 0 ? 0.4f / kBlock : 0.0f;
+        ASSERT_EQ(scaled->mixScaled(actual.data(), kBlock, gain, step), kBlock);
+        for (int frame = 0; frame < kBlock; ++frame) {
+            const float frameGain = gain + step * static_cast<float>(frame);
+            for (int side = 0; side < 2; ++side) {
+                const int i = 2 * frame + side;
+                worst = std::max(worst, std::abs(actual[i] - expected[i] * frameGain));
+            }
+        }
+    }
+    EXPECT_LT(worst, 1e-5f);
+    EXPECT_GT(peak(expected), 0.0f);
 }
 
 TEST_F(SongPlayback, SongsLoopInsteadOfEnding) {
