@@ -120,10 +120,10 @@ const char* codecName(int format) {
 std::optional<LoopPoints> loopOf(SNDFILE* file, const std::vector<std::string>& comments,
                                  std::int64_t frames) {
     if (!comments.empty()) {
-        std::vector<char*> pointers;
+        std::vector<const char*> pointers;
         pointers.reserve(comments.size());
         for (const std::string& comment : comments) {
-            pointers.push_back(const_cast<char*>(comment.c_str()));
+            pointers.push_back(comment.c_str());
         }
         return loopFromComments(pointers.data(), static_cast<int>(pointers.size()), frames);
     }
