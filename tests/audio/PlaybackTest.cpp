@@ -185,16 +185,28 @@ TEST_F(PlaybackTest, ALoopingSoundPlaysItsIntroOnceThenItsLoop) {
             }
         }
         const auto first = static_cast<unsigned int>(fileRate / 2);
-        FSOUND_SAMPLE* sample = FSOUND_Sample_Load(
-            FSOUND_FREE,
-            m_folder
-                .writeBytes("intro.wav", testsupport::wavWithLoop(frames, 1, fileRate, first,
-                                                                  first + fileRate - 1))
-                .c_str(),
-            FSOUND_NORMAL | FSOUND_LOOP_NORMAL, 0, 0);
+        const std::string path =
+            m_folder.writeBytes("intro.wav", testsupport::wavWithLoop(frames, 1, fileRate, first,
+                                                                      first + fileRate - 1));
+        const auto loaded = [&](int offset, int length) {
+            FSOUND_SAMPLE* sample = FSOUND_Sample_Load(
+                FSOUND_FREE, path.c_str(), FSOUND_NORMAL | FSOUND_LOOP_NORMAL, offset, length);
+            PelgraAudioSampleInfo info{};
+            EXPECT_EQ(PelgraAudio_GetSampleInfo(sample, &info), 1);
+            return std::pair{sample, info};
+        };
+        // The loop counts from the first frame kept; one that is not kept whole is ignored.
+        if (fileRate == kRate) {
+            const auto [shifted, shiftedInfo] = loaded(100, 0);
+            EXPECT_EQ(shiftedInfo.loopStart, kRate / 2 - 100);
+            const auto [cut, cutInfo] = loaded(0, kRate);
+            EXPECT_EQ(cutInfo.loopStart, 0);
+            EXPECT_EQ(cutInfo.frames, kRate);
+            FSOUND_Sample_Free(shifted);
+            FSOUND_Sample_Free(cut);
+        }
+        const auto [sample, info] = loaded(0, 0);
         ASSERT_NE(sample, nullptr);
-        PelgraAudioSampleInfo info{};
-        ASSERT_EQ(PelgraAudio_GetSampleInfo(sample, &info), 1);
         EXPECT_EQ(info.frames - info.loopStart, kRate); // one pass of the loop is kept
         EXPECT_EQ(info.loopStart == kRate / 2, fileRate == kRate);
         const int voice = FSOUND_PlaySound(FSOUND_FREE, sample);
