@@ -237,6 +237,12 @@ PELGRA_AUDIO_API int PelgraAudio_GetError(void);
  * endless loop, its length rounded to whole frames at the mixing rate, which moves its
  * pitch by at most half a frame in that length (under a cent for loops longer than 20 ms
  * at 48 kHz).
+ * A looping sample whose file names a loop (the first loop of a WAV file's smpl chunk;
+ * LOOPSTART with LOOPEND or LOOPLENGTH in the comments of an Ogg Vorbis, Opus or FLAC
+ * file) plays from its start through the loop's end once, then repeats the loop, as
+ * seamlessly as a whole-file loop; its frames after the loop are not kept. A loop that
+ * offset and length do not keep whole is ignored: the kept frames then loop whole, as
+ * they do for a file that names no loop.
  * Returns: the sample's handle; NULL on failure.
  * Errors: PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_PARAM (index not
  * FSOUND_FREE, name NULL, offset negative or past the last frame, length negative),
@@ -359,8 +365,9 @@ PELGRA_AUDIO_API int FMUSIC_FreeSong(FMUSIC_MODULE* song);
 
 /* Starts the song from its beginning, with a fade-in, and unpauses it; songs loop (a
  * module from the restart point it names, a MIDI file from its start, a recording
- * between its LOOPSTART and LOOPEND or LOOPLENGTH tags when its Vorbis or Opus comments
- * have them, otherwise whole). A stopped song starts at the next mix, from the
+ * between its LOOPSTART and LOOPEND or LOOPLENGTH tags when its Ogg Vorbis, Opus or FLAC
+ * comments have them, or over the first loop of a WAV file's smpl chunk, otherwise
+ * whole; sample-exactly). A stopped song starts at the next mix, from the
  * beginning its load or its stop rendered ahead. On a song that plays, the call starts
  * it over: the old sound fades out and the new start is heard once the song worker has
  * rendered it. A start needs one of the song slots above; a song that holds one keeps
@@ -681,10 +688,11 @@ typedef struct PelgraAudioSongInfo {
  * the call decodes nothing. lengthMs is one pass: a recording's frames at its own rate;
  * a module's duration as libopenmpt plays it (to its end, before it goes on from its
  * restart point); a MIDI file's last event through its tempo map. A recording's loop is
- * the one its LOOPSTART and LOOPEND or LOOPLENGTH comments tag (Ogg Vorbis and Opus),
- * and -1 for both ends when it has none (it then repeats whole). title: a recording's
- * TITLE comment or title tag, a module's title, a MIDI file's first track name; UTF-8
- * or whatever the file holds, cut to 127 bytes.
+ * the one its LOOPSTART and LOOPEND or LOOPLENGTH comments tag (Ogg Vorbis, Opus and
+ * FLAC) or the first loop of its smpl chunk (WAV), and -1 for both ends when it has
+ * none (it then repeats whole). title: a recording's TITLE comment or title tag, a
+ * module's title, a MIDI file's first track name; UTF-8 or whatever the file holds, cut
+ * to 127 bytes.
  * Returns: 1 when filled; 0 otherwise (*info is then all zero, unless it is NULL).
  * Errors: PELGRA_AUDIO_ERR_INVALID_PARAM (info NULL; checked first),
  * PELGRA_AUDIO_ERR_UNINITIALIZED, PELGRA_AUDIO_ERR_INVALID_HANDLE.
@@ -710,6 +718,10 @@ typedef struct PelgraAudioSampleInfo {
     int frames;   /* as loaded, at the mixing rate */
     int lengthMs; /* frames at the mixing rate, in milliseconds */
     int loops;    /* 1 when loaded with FSOUND_LOOP_NORMAL, 0 otherwise */
+    /* The frame, at the mixing rate, that a looping sample goes on from after its last:
+     * 0, or the end of the intro when its file names a loop (frames is then the intro
+     * and one pass of the loop). */
+    int loopStart;
 } PelgraAudioSampleInfo;
 
 /* Fills *info with what the sample holds, as it was loaded (after offset and length).

@@ -5,6 +5,10 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 namespace {
 
 using testsupport::Sine;
@@ -162,6 +166,82 @@ TEST_F(PlaybackTest, ResampledLoopsRepeatWithoutASeam) {
         const float middle = deviation(kRate / 4, 3 * kRate / 4);
         const float atSeam = deviation(seam - kRate / 20, seam + kRate / 20);
         EXPECT_LE(atSeam, middle) << "middle " << middle;
+    }
+}
+
+TEST_F(PlaybackTest, ALoopingSoundPlaysItsIntroOnceThenItsLoop) {
+    // Half a second at 441 Hz, then the loop: a second at 882 Hz (whole cycles at any
+    // rate), then 2205 Hz that is never heard; the phase runs on across each change.
+    for (const int fileRate : {48000, 22050}) {
+        SCOPED_TRACE(fileRate);
+        start(32);
+        std::vector<float> frames;
+        double phase = 0.0;
+        for (const auto& [frequency, seconds] :
+             {std::pair{441.0, 0.5}, {882.0, 1.0}, {2205.0, 0.5}}) {
+            for (int i = 0; i < static_cast<int>(seconds * fileRate); ++i) {
+                frames.push_back(static_cast<float>(0.5 * std::sin(phase)));
+                phase += 2.0 * M_PI * frequency / fileRate;
+            }
+        }
+        const auto first = static_cast<unsigned int>(fileRate / 2);
+        const std::string path =
+            m_folder.writeBytes("intro.wav", testsupport::wavWithLoop(frames, 1, fileRate, first,
+                                                                      first + fileRate - 1));
+        const auto loaded = [&](int offset, int length) {
+            FSOUND_SAMPLE* sample = FSOUND_Sample_Load(
+                FSOUND_FREE, path.c_str(), FSOUND_NORMAL | FSOUND_LOOP_NORMAL, offset, length);
+            PelgraAudioSampleInfo info{};
+            EXPECT_EQ(PelgraAudio_GetSampleInfo(sample, &info), 1);
+            return std::pair{sample, info};
+        };
+        // The loop counts from the first frame kept; one that is not kept whole is ignored.
+        if (fileRate == kRate) {
+            const auto [shifted, shiftedInfo] = loaded(100, 0);
+            EXPECT_EQ(shiftedInfo.loopStart, kRate / 2 - 100);
+            const auto [cut, cutInfo] = loaded(0, kRate);
+            EXPECT_EQ(cutInfo.loopStart, 0);
+            EXPECT_EQ(cutInfo.frames, kRate);
+            FSOUND_Sample_Free(shifted);
+            FSOUND_Sample_Free(cut);
+        }
+        const auto [sample, info] = loaded(0, 0);
+        ASSERT_NE(sample, nullptr);
+        EXPECT_EQ(info.frames - info.loopStart, kRate); // one pass of the loop is kept
+        EXPECT_EQ(info.loopStart == kRate / 2, fileRate == kRate);
+        const int voice = FSOUND_PlaySound(FSOUND_FREE, sample);
+        std::vector<float> out = render(3 * kRate);
+        const auto window = [&](int from, int end) {
+            return std::vector<float>(out.begin() + 2 * (kOutputDelay + from),
+                                      out.begin() + 2 * (kOutputDelay + end));
+        };
+        EXPECT_NEAR(measure::frequency(window(0, kRate / 2 - 100), 0, kRate), 441.0, 1.0);
+        EXPECT_NEAR(measure::frequency(window(kRate / 2 + 100, 3 * kRate - kOutputDelay), 0, kRate),
+                    882.0, 1.0);
+        // Once round the loop, the loop again, not the intro.
+        EXPECT_NEAR(measure::frequency(window(3 * kRate / 2 + 100, 2 * kRate), 0, kRate), 882.0,
+                    1.0);
+        // Past the intro's own change of tone (whose ringing is the material's), every step
+        // is one of the loop's, across its seam too; at another pitch the seam falls between
+        // frames, and the curve there reads across it.
+        const auto largestStep = [&](double pitch) {
+            float largest = 0.0f;
+            const auto first =
+                static_cast<std::size_t>(kOutputDelay + kRate / (2.0 * pitch) + 1000);
+            for (std::size_t i = 2 * first; i < out.size(); i += 2) {
+                largest = std::max(largest, std::fabs(out[i] - out[i - 2]));
+            }
+            return largest;
+        };
+        EXPECT_LT(largestStep(1.0), 1.05 * std::sin(M_PI * 882.0 / kRate));
+        FSOUND_StopSound(voice);
+        render(kSettle);
+        PelgraAudio_SetVoicePitch(FSOUND_PlaySound(FSOUND_FREE, sample), 1.37f);
+        out = render(3 * kRate);
+        EXPECT_LT(largestStep(1.37), 1.05 * std::sin(M_PI * 882.0 * 1.37 / kRate));
+        EXPECT_NEAR(measure::frequency(window(kRate / 2, 3 * kRate - kOutputDelay), 0, kRate),
+                    882.0 * 1.37, 1.0);
+        FSOUND_Sample_Free(sample);
     }
 }
 

@@ -63,4 +63,47 @@ std::vector<unsigned char> readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+namespace {
+
+void putLittleEndian(std::vector<unsigned char>& bytes, unsigned int value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes.push_back(static_cast<unsigned char>(value >> (8 * i) & 0xFFU));
+    }
+}
+
+} // namespace
+
+std::vector<unsigned char> wavWithLoop(const std::vector<float>& frames, int channels, int rate,
+                                       unsigned int first, unsigned int last) {
+    const auto blockAlign = static_cast<unsigned int>(2 * channels);
+    const auto dataBytes = static_cast<unsigned int>(2 * frames.size());
+    std::vector<unsigned char> file = {'R', 'I', 'F', 'F'};
+    putLittleEndian(file, 4 + 24 + 68 + 8 + dataBytes, 4);
+    for (const char c : std::string("WAVEfmt ")) {
+        file.push_back(static_cast<unsigned char>(c));
+    }
+    putLittleEndian(file, 16, 4);
+    putLittleEndian(file, 1, 2); // PCM
+    putLittleEndian(file, static_cast<unsigned int>(channels), 2);
+    putLittleEndian(file, static_cast<unsigned int>(rate), 4);
+    putLittleEndian(file, static_cast<unsigned int>(rate) * blockAlign, 4);
+    putLittleEndian(file, blockAlign, 2);
+    putLittleEndian(file, 16, 2);
+    file.insert(file.end(), {'s', 'm', 'p', 'l'});
+    putLittleEndian(file, 60, 4);
+    // Makers, sample period in ns, unity note, pitch fraction, SMPTE format and offset,
+    // one loop, no extra data; then the loop: cue id, forward, start, end, fraction,
+    // played forever.
+    for (const unsigned int field : {0U, 0U, 1000000000U / static_cast<unsigned int>(rate), 60U, 0U,
+                                     0U, 0U, 1U, 0U, 0U, 0U, first, last, 0U, 0U}) {
+        putLittleEndian(file, field, 4);
+    }
+    file.insert(file.end(), {'d', 'a', 't', 'a'});
+    putLittleEndian(file, dataBytes, 4);
+    for (const float value : frames) {
+        putLittleEndian(file, static_cast<unsigned int>(std::lround(value * 32767.0f)), 2);
+    }
+    return file;
+}
+
 } // namespace testsupport

@@ -41,6 +41,12 @@ private:
 
 std::vector<unsigned char> readBytes(const std::string& path);
 
+// A 16-bit WAV file of `frames` (interleaved floats), whose smpl chunk (before its data,
+// as sample editors write it) names one forward loop from frame `first` through `last`,
+// both included.
+std::vector<unsigned char> wavWithLoop(const std::vector<float>& frames, int channels, int rate,
+                                       unsigned int first, unsigned int last);
+
 } // namespace testsupport
 
 #endif

@@ -226,6 +226,7 @@ bool AudioSystem::sampleInfo(std::uintptr_t handle, PelgraAudioSampleInfo& info)
         info.frames = static_cast<int>(sample->frames);
         info.lengthMs = static_cast<int>(sample->frames * 1000 / session.mixer.mixRate());
         info.loops = sample->loops ? 1 : 0;
+        info.loopStart = static_cast<int>(sample->loopStart);
         return true;
     });
 }

@@ -26,7 +26,7 @@ struct StreamInfo {
     int channels = 0;               // 1 or 2
     int sampleRate = 0;             // of the frames read
     std::int64_t frames = 0;        // as the file tells it; reading may end sooner
-    std::optional<LoopPoints> loop; // from LOOPSTART/LOOPLENGTH/LOOPEND tags, checked
+    std::optional<LoopPoints> loop; // tagged (LOOPSTART...) or WAV smpl; checked
     bool cutShort = false;          // the file ends before its own headers say it does
     std::string title;              // from the TITLE comment or the file's title; may be empty
 };

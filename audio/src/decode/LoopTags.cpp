@@ -20,7 +20,7 @@ bool hasKey(const char* comment, const char* key) {
 constexpr std::int64_t kMalformed = -1;
 
 // The first comment whose key is `key` (upper case); null when none has it.
-const char* findComment(char** comments, int count, const char* key) {
+const char* findComment(const char* const* comments, int count, const char* key) {
     for (int i = 0; i < count; ++i) {
         if (comments[i] != nullptr && hasKey(comments[i], key)) {
             return comments[i];
@@ -31,7 +31,7 @@ const char* findComment(char** comments, int count, const char* key) {
 
 // The value of `key` (upper case) among the comments: nothing when it is missing,
 // kMalformed when it is not a whole non-negative number.
-std::optional<std::int64_t> numberTag(char** comments, int count, const char* key) {
+std::optional<std::int64_t> numberTag(const char* const* comments, int count, const char* key) {
     const char* comment = findComment(comments, count, key);
     if (comment == nullptr) {
         return std::nullopt;
@@ -44,7 +44,8 @@ std::optional<std::int64_t> numberTag(char** comments, int count, const char* ke
 
 } // namespace
 
-std::optional<LoopPoints> loopFromComments(char** comments, int count, std::int64_t frames) {
+std::optional<LoopPoints> loopFromComments(const char* const* comments, int count,
+                                           std::int64_t frames) {
     if (comments == nullptr || count <= 0) {
         return std::nullopt;
     }

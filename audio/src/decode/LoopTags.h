@@ -14,7 +14,8 @@ namespace pelgra::audio {
 
 // The loop the comments ("KEY=value", as libvorbis and libopusfile keep them) name,
 // when it lies within `frames` and is not empty; nothing otherwise.
-std::optional<LoopPoints> loopFromComments(char** comments, int count, std::int64_t frames);
+std::optional<LoopPoints> loopFromComments(const char* const* comments, int count,
+                                           std::int64_t frames);
 
 // The value of the first TITLE comment; empty when there is none.
 std::string titleFromComments(char** comments, int count);

@@ -1,12 +1,17 @@
 #include "decode/SndfileStream.h"
 
+#include "decode/FlacComments.h"
+#include "decode/LoopTags.h"
 #include "failure/FailureReason.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelgra::audio {
 namespace {
@@ -109,9 +114,40 @@ const char* codecName(int format) {
     }
 }
 
+// The first loop of a WAV or AIFF file's instrument data (WAV's smpl chunk), which
+// libsndfile reports with its end already past the loop's last frame; or the loop a FLAC
+// file's comments tag. Checked as tagged loops are.
+std::optional<LoopPoints> loopOf(SNDFILE* file, const std::vector<std::string>& comments,
+                                 std::int64_t frames) {
+    if (!comments.empty()) {
+        std::vector<const char*> pointers;
+        pointers.reserve(comments.size());
+        for (const std::string& comment : comments) {
+            pointers.push_back(comment.c_str());
+        }
+        return loopFromComments(pointers.data(), static_cast<int>(pointers.size()), frames);
+    }
+    SF_INSTRUMENT instrument{};
+    if (sf_command(file, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) != SF_TRUE ||
+        instrument.loop_count < 1) {
+        return std::nullopt;
+    }
+    const std::int64_t start = instrument.loops[0].start;
+    const std::int64_t end = instrument.loops[0].end;
+    if (start < 0 || start >= end || end > frames) {
+        return std::nullopt;
+    }
+    return LoopPoints{start, end};
+}
+
 } // namespace
 
 std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<ByteSource> input) {
+    if (!input->seek(0, SEEK_SET)) {
+        noteFailure(Failure::FileDamaged);
+        return nullptr;
+    }
+    const std::vector<std::string> comments = flacComments(*input);
     if (!input->seek(0, SEEK_SET)) {
         noteFailure(Failure::FileDamaged);
         return nullptr;
@@ -128,6 +164,7 @@ std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<ByteSource> inp
     info.frames = sfInfo.frames;
     info.cutShort = claimsMoreThanItHolds(file);
     try {
+        info.loop = loopOf(file, comments, info.frames);
         if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
             info.title = title;
         }

@@ -123,7 +123,7 @@ bool Voice::mixInto(MixBuses& buses, int frames, float master, float masterStep)
         // went round in the kernel already.
         if (m_head.frame >= m_sample->frames) {
             if (m_sample->loops) {
-                m_head.frame = 0;
+                m_head.frame = m_sample->loopStart;
             } else {
                 m_state = State::Idle;
             }

@@ -62,17 +62,19 @@ inline float hermite(float before, float at, float next, float after, float t) n
     return ((bend * t + curve) * t + slope) * t + at;
 }
 
-// One channel of the sample's frame `index`. Outside the sample a loop goes on from its
-// other end, so that the curve across the seam reads the frames played next; a one-shot
-// is silent before and after itself.
+// One channel of the sample's frame `index`. Past its end a loop goes on from its start
+// (`loopStart`), so that the curve across the seam reads the frames played next; before
+// its first frame a whole-sample loop reads its end. A one-shot, and a loop after an
+// intro, are silent before themselves.
 template <int Channels>
-float tapAt(const float* data, std::int64_t length, bool loops, std::int64_t index,
-            int channel) noexcept {
+float tapAt(const float* data, std::int64_t length, bool loops, std::int64_t loopStart,
+            std::int64_t index, int channel) noexcept {
     if (index < 0 || index >= length) {
-        if (!loops) {
+        if (!loops || (index < 0 && loopStart > 0)) {
             return 0.0f;
         }
-        index = (index % length + length) % length;
+        index = index < 0 ? (index % length + length) % length
+                          : loopStart + (index - length) % (length - loopStart);
     }
     return data[index * Channels + channel];
 }
@@ -145,7 +147,8 @@ int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, 
         float around[4 * Channels];
         for (int k = 0; k < 4; ++k) {
             for (int c = 0; c < Channels; ++c) {
-                around[k * Channels + c] = tapAt<Channels>(data, length, loops, frame + k - 1, c);
+                around[k * Channels + c] =
+                    tapAt<Channels>(data, length, loops, sample.loopStart, frame + k - 1, c);
             }
         }
         addCurve<Channels>(stereoAccumulator, mixed, around, fractionOf(position), gains);
@@ -153,7 +156,8 @@ int mixPitchedFrames(float* __restrict stereoAccumulator, const Sample& sample, 
         step += stepChange;
         ++mixed;
         if (position >= end && loops) {
-            position %= end;
+            const auto start = static_cast<std::uint64_t>(sample.loopStart) << kFractionBits;
+            position = start + (position - end) % (end - start);
         }
     }
     head.frame = static_cast<std::int64_t>(position >> kFractionBits);

@@ -16,6 +16,9 @@ struct Sample {
     int channels = 1; // 1 or 2
     int fileRate = 0; // Hz of the file it was decoded from
     bool loops = false;
+    // Where a loop goes on after its last frame: 0, or past an intro played once when the
+    // file names a loop (the file's frames after the loop are then not kept).
+    std::int64_t loopStart = 0;
 
     // Set once by the application side when the sample is freed: voices playing it
     // fade out and no new voice starts it.

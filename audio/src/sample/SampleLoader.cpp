@@ -175,6 +175,82 @@ bool decodeInto(AudioStream& stream, StreamResampler& resampler, std::int64_t fr
     return true;
 }
 
+// Decodes `frames` frames from where the stream stands, at the file's rate.
+bool decodeAll(AudioStream& stream, std::int64_t frames, std::vector<float>& out) {
+    const auto channels = static_cast<std::size_t>(stream.info().channels);
+    out.resize(static_cast<std::size_t>(frames) * channels);
+    for (std::int64_t done = 0; done < frames;) {
+        const std::int64_t got = stream.read(out.data() + static_cast<std::size_t>(done) * channels,
+                                             std::min(frames - done, kReadFrames));
+        if (got <= 0) {
+            noteFailure(Failure::FileDamaged);
+            return false;
+        }
+        done += got;
+    }
+    return true;
+}
+
+// A sample whose file names a loop, as an intro played once and a loop region repeated
+// after it: the file's frames up to the loop's end (`loop`, counted from where the stream
+// stands), brought to the mixing rate. At another rate, the loop region takes a whole
+// number of frames (its rate trimmed as a whole-file loop's is) and the intro is fed with
+// the region round and round after it; from where the filter no longer reaches back into
+// the intro, the frames made repeat exactly each period, and one period from there is
+// kept as the loop.
+bool decodeIntroAndLoop(AudioStream& stream, int mixRate, const LoopPoints& loop, Sample& sample) {
+    const StreamInfo& info = stream.info();
+    std::vector<float> file;
+    if (!decodeAll(stream, loop.end, file)) {
+        return false;
+    }
+    if (info.sampleRate == mixRate) {
+        sample.data = std::move(file);
+        sample.loopStart = loop.start;
+        return true;
+    }
+    const auto channels = static_cast<std::size_t>(info.channels);
+    const std::int64_t length = loop.end - loop.start;
+    const std::int64_t period =
+        std::max<std::int64_t>(1, (length * mixRate + info.sampleRate / 2) / info.sampleRate);
+    const int lower = std::min(info.sampleRate, mixRate);
+    const std::int64_t reach = (kFilterReach * info.sampleRate + lower - 1) / lower;
+    // Two reaches: one for the filter, one for the resampler's own delay.
+    const std::int64_t loopStart = ((loop.start + 2 * reach) * period + length - 1) / length;
+    const std::int64_t fed = loop.start + length + 4 * reach;
+    std::unique_ptr<StreamResampler> resampler =
+        StreamResampler::create(info.channels, static_cast<int>(length), static_cast<int>(period));
+    if (resampler == nullptr) {
+        return false;
+    }
+    sample.data.reserve((resampler->outputFramesFor(static_cast<std::size_t>(fed)) + kSlackFrames) *
+                        channels);
+    FrameSink sink(sample.data, channels);
+    if (!resampleInto(*resampler, file.data(), static_cast<std::size_t>(loop.start), channels,
+                      sink)) {
+        return false;
+    }
+    const float* region = file.data() + static_cast<std::size_t>(loop.start) * channels;
+    for (std::int64_t at = loop.start; at < fed; at += length) {
+        if (!resampleInto(*resampler, region, static_cast<std::size_t>(std::min(length, fed - at)),
+                          channels, sink)) {
+            return false;
+        }
+    }
+    if (!resampleInto(*resampler, nullptr, 0, channels, sink)) {
+        return false;
+    }
+    const auto kept = static_cast<std::size_t>(loopStart + period);
+    if (sink.made() < kept) {
+        noteFailure(Failure::Internal);
+        return false;
+    }
+    sample.data.resize(kept * channels);
+    sample.data.shrink_to_fit();
+    sample.loopStart = loopStart;
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
@@ -216,6 +292,19 @@ std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
         noteFailure(Failure::FileTooLarge);
         return nullptr;
     }
+    auto sample = std::make_unique<Sample>();
+    sample->channels = info.channels;
+    sample->fileRate = info.sampleRate;
+    sample->loops = request.loops;
+    // The file's loop serves only when the frames kept hold it whole.
+    if (request.loops && info.loop && info.loop->start >= first && info.loop->end <= end) {
+        if (!decodeIntroAndLoop(*stream, request.mixRate,
+                                {info.loop->start - first, info.loop->end - first}, *sample)) {
+            return nullptr;
+        }
+        sample->frames = static_cast<std::int64_t>(sample->data.size()) / info.channels;
+        return sample;
+    }
     // A loop at another rate takes a whole number of frames, so that it repeats without a
     // seam: its rate is trimmed to fit, by less than half a frame per period. The resampler
     // takes nothing from its rates but their ratio.
@@ -233,17 +322,13 @@ std::unique_ptr<Sample> loadSample(std::unique_ptr<ByteSource> source,
     if (resampler == nullptr) {
         return nullptr;
     }
-    auto sample = std::make_unique<Sample>();
     sample->data.reserve(
         (resampler->outputFramesFor(static_cast<std::size_t>(frames)) + kSlackFrames) *
         static_cast<std::size_t>(info.channels));
     if (!decodeInto(*stream, *resampler, frames, loop ? &*loop : nullptr, sample->data)) {
         return nullptr;
     }
-    sample->channels = info.channels;
-    sample->fileRate = info.sampleRate;
     sample->frames = static_cast<std::int64_t>(sample->data.size()) / info.channels;
-    sample->loops = request.loops;
     return sample;
 }
 

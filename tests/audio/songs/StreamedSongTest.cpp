@@ -3,6 +3,7 @@
 #include "SongFiles.h"
 
 #include "SoundFiles.h"
+#include "TestSounds.h"
 #include "decode/AudioStream.h"
 #include "decode/LoopTags.h"
 
@@ -63,9 +64,11 @@ std::string writeFloatWav(const SongFiles& files, const std::string& name,
     return path;
 }
 
-// Encodes a WAV file as Ogg Vorbis with the given comments ("KEY=value"), through sox.
-std::string toOgg(const std::string& wav, const std::vector<std::string>& comments) {
-    std::string ogg = wav + ".ogg";
+// Encodes a WAV file as Ogg Vorbis (or as `extension` says) with the given comments
+// ("KEY=value"), through sox.
+std::string toOgg(const std::string& wav, const std::vector<std::string>& comments,
+                  const std::string& extension = ".ogg") {
+    std::string ogg = wav + extension;
     std::string command = "sox -V1 '" + wav + "'";
     for (const std::string& comment : comments) {
         command += " --add-comment '" + comment + "'";
@@ -230,6 +233,22 @@ TEST(StreamedSong, TaggedFilesRepeatTheirLoopSampleExactly) {
                                 kFadeFrames, 1e-4f),
                   -1)
             << tags[1];
+    }
+
+    // The same loop from a WAV file's smpl chunk, whose end is the loop's last frame, and
+    // from a FLAC file's comments.
+    for (const std::string& path :
+         {files.write("smpl.wav",
+                      testsupport::wavWithLoop(threeTones(kRate), 2, kRate, kRate, 2 * kRate - 1)),
+          toOgg(wav, {"TITLE=tones", "LOOPSTART=48000", "LOOPLENGTH=48000"}, ".flac")}) {
+        int channels = 0;
+        const std::vector<float> reference = decodeWhole(path, channels);
+        ASSERT_EQ(channels, 2);
+        EXPECT_EQ(firstMismatch(played(path, 5 * kRate),
+                                looped(reference, {kRate, 2 * kRate}, 5 * kRate), kFadeFrames,
+                                1e-6f),
+                  -1)
+            << path;
     }
 }
 
