@@ -9,8 +9,7 @@
 
 namespace {
 
-// M_PI is not standard C++, and MinGW leaves it out.
-constexpr double kPi = 3.14159265358979323846;
+using measure::kPi;
 
 using testsupport::Sine;
 

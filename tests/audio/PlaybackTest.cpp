@@ -181,7 +181,7 @@ TEST_F(PlaybackTest, ALoopingSoundPlaysItsIntroOnceThenItsLoop) {
              {std::pair{441.0, 0.5}, {882.0, 1.0}, {2205.0, 0.5}}) {
             for (int i = 0; i < static_cast<int>(seconds * fileRate); ++i) {
                 frames.push_back(static_cast<float>(0.5 * std::sin(phase)));
-                phase += 2.0 * M_PI * frequency / fileRate;
+                phase += 2.0 * measure::kPi * frequency / fileRate;
             }
         }
         const auto first = static_cast<unsigned int>(fileRate / 2);
@@ -233,12 +233,12 @@ TEST_F(PlaybackTest, ALoopingSoundPlaysItsIntroOnceThenItsLoop) {
             }
             return largest;
         };
-        EXPECT_LT(largestStep(1.0), 1.05 * std::sin(M_PI * 882.0 / kRate));
+        EXPECT_LT(largestStep(1.0), 1.05 * std::sin(measure::kPi * 882.0 / kRate));
         FSOUND_StopSound(voice);
         render(kSettle);
         PelgraAudio_SetVoicePitch(FSOUND_PlaySound(FSOUND_FREE, sample), 1.37f);
         out = render(3 * kRate);
-        EXPECT_LT(largestStep(1.37), 1.05 * std::sin(M_PI * 882.0 * 1.37 / kRate));
+        EXPECT_LT(largestStep(1.37), 1.05 * std::sin(measure::kPi * 882.0 * 1.37 / kRate));
         EXPECT_NEAR(measure::frequency(window(kRate / 2, 3 * kRate - kOutputDelay), 0, kRate),
                     882.0 * 1.37, 1.0);
         FSOUND_Sample_Free(sample);

@@ -15,7 +15,7 @@ constexpr double kAmplitude = 0.5;
 // A tone of 1500 Hz has 32 frames a period, its peak 8 frames in.
 constexpr double kProbeHz = 1500.0;
 constexpr int kPeriod = 32;
-constexpr double kPi = 3.14159265358979323846;
+using measure::kPi;
 
 double rmsDecibels(const std::vector<float>& stereo, int first, int frames) {
     double sum = 0.0;

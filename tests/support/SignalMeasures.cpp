@@ -43,8 +43,7 @@ float deviationFromSine(const std::vector<float>& stereo, int channel, int first
                         double cyclesPerFrame, double amplitude, int zeroAt) {
     double largest = 0.0;
     for (int frame = first; frame < end; ++frame) {
-        const double ideal =
-            amplitude * std::sin(2.0 * 3.14159265358979323846 * cyclesPerFrame * (frame - zeroAt));
+        const double ideal = amplitude * std::sin(2.0 * kPi * cyclesPerFrame * (frame - zeroAt));
         largest = std::max(
             largest, std::fabs(stereo[static_cast<std::size_t>(2 * frame + channel)] - ideal));
     }

@@ -6,6 +6,9 @@
 
 namespace measure {
 
+// M_PI is not standard C++, and MinGW leaves it out.
+constexpr double kPi = 3.14159265358979323846;
+
 // Largest absolute value of one channel (0 left, 1 right) in frames [first, end).
 float peak(const std::vector<float>& stereo, int channel, int first = 0, int end = -1);
 
