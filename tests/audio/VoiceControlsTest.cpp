@@ -152,7 +152,7 @@ TEST_F(VoiceControlsTest, APitchedLoopGoesRoundWithoutASeam) {
         const int voice = FSOUND_PlaySound(FSOUND_FREE, loop);
         PelgraAudio_SetVoicePitch(voice, 1.37f);
         const std::vector<float> out = render(kRate); // 13 times round
-        const double ownStep = 0.5 * 2.0 * std::sin(M_PI * 480.0 * 1.37 / kRate);
+        const double ownStep = 0.5 * 2.0 * std::sin(measure::kPi * 480.0 * 1.37 / kRate);
         for (int side = 0; side < 2; ++side) {
             EXPECT_LT(largestFrameStep(out, side, kOutputDelay + 1), 1.05 * ownStep)
                 << channels << " channels, side " << side;
