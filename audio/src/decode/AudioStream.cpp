@@ -97,6 +97,43 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
     return got;
 }
 
+std::int64_t AudioStream::readPlanes(const float** planes, float* room,
+                                     std::int64_t frames) noexcept {
+    if (frames <= 0) {
+        return 0;
+    }
+    float* split[2] = {};
+    const std::int64_t got = readPlaneFrames(split, room, frames);
+    if (m_source != nullptr && m_source->failed()) {
+        return -1;
+    }
+    for (int channel = 0; channel < m_info.channels && got > 0; ++channel) {
+        makeMixable(split[channel], static_cast<std::size_t>(got));
+        planes[channel] = split[channel];
+    }
+    return got;
+}
+
+std::int64_t AudioStream::readPlaneFrames(float** planes, float* room,
+                                          std::int64_t frames) noexcept {
+    if (m_info.channels == 1) {
+        planes[0] = room;
+        return readFrames(room, frames);
+    }
+    // Read past the planes, then split: the stereo loop is one the compiler vectorises.
+    const float* __restrict interleaved = room + 2 * frames;
+    const std::int64_t got = readFrames(room + 2 * frames, frames);
+    float* __restrict left = room;
+    float* __restrict right = room + got;
+    for (std::int64_t frame = 0; frame < got; ++frame) {
+        left[frame] = interleaved[2 * frame];
+        right[frame] = interleaved[2 * frame + 1];
+    }
+    planes[0] = left;
+    planes[1] = right;
+    return got;
+}
+
 std::unique_ptr<AudioStream> openAudioStream(const char* path) {
     try {
         std::unique_ptr<ByteSource> input = InputFile::openForCall(path);

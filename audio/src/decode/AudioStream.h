@@ -44,6 +44,12 @@ public:
     // when the data is damaged or cannot be read. Every value is finite and bounded.
     std::int64_t read(float* interleaved, std::int64_t frames) noexcept;
 
+    // The same with one plane per channel, as libsoxr takes split channels: `planes[c]`
+    // is set to channel c's frames, in the decoder's own buffer (valid until the next
+    // read or seek) where it decodes to planes, otherwise in `room`, which holds
+    // 2 * frames * channels values.
+    std::int64_t readPlanes(const float** planes, float* room, std::int64_t frames) noexcept;
+
     // From here on, reads fail once `source` (which the decoder reads, and which lives as
     // long as the stream) has had a read fail: decoders take an application's failed
     // read for the end of its bytes.
@@ -56,6 +62,8 @@ public:
 protected:
     explicit AudioStream(const StreamInfo& info) : m_info(info) {}
     virtual std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept = 0;
+    // Decoders that give interleaved frames have them split in `room`.
+    virtual std::int64_t readPlaneFrames(float** planes, float* room, std::int64_t frames) noexcept;
 
 private:
     StreamInfo m_info;

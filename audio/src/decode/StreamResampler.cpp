@@ -10,14 +10,15 @@
 namespace pelgra::audio {
 
 std::unique_ptr<StreamResampler> StreamResampler::create(int channels, int inputRate,
-                                                         int outputRate) {
+                                                         int outputRate, Input input) {
     if (channels < 1 || inputRate <= 0 || outputRate <= 0) {
         noteFailure(Failure::Internal);
         return nullptr;
     }
     soxr_t resampler = nullptr;
     if (inputRate != outputRate) {
-        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_io_spec_t io =
+            soxr_io_spec(input == Input::Planes ? SOXR_FLOAT32_S : SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
         const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
         soxr_error_t error = nullptr;
@@ -53,6 +54,21 @@ StreamResampler::Step StreamResampler::process(const float* input, std::size_t i
         return step;
     }
     if (soxr_process(m_soxr, input, inputFrames, &step.consumed, output, room, &step.produced) !=
+        nullptr) {
+        return {};
+    }
+    return step;
+}
+
+StreamResampler::Step StreamResampler::processPlanes(const float* const* planes,
+                                                     std::size_t inputFrames, float* output,
+                                                     std::size_t room) noexcept {
+    Step step;
+    if (m_soxr == nullptr) {
+        return step; // frames that pass through stay interleaved: see process()
+    }
+    // With no input (null, 0) libsoxr drains, as process() does.
+    if (soxr_process(m_soxr, planes, inputFrames, &step.consumed, output, room, &step.produced) !=
         nullptr) {
         return {};
     }

@@ -13,8 +13,13 @@ namespace pelgra::audio {
 
 class StreamResampler {
 public:
+    // How input frames come: interleaved, or one plane per channel (which libsoxr takes
+    // without first splitting them itself). Output is always interleaved.
+    enum class Input { Interleaved, Planes };
+
     // Null when libsoxr refuses the rates or is not part of the build.
-    static std::unique_ptr<StreamResampler> create(int channels, int inputRate, int outputRate);
+    static std::unique_ptr<StreamResampler> create(int channels, int inputRate, int outputRate,
+                                                   Input input = Input::Interleaved);
     // Out of line: only the build with libsoxr has anything to free.
     ~StreamResampler(); // NOLINT(performance-trivially-destructible)
     StreamResampler(const StreamResampler&) = delete;
@@ -29,6 +34,10 @@ public:
     // With no input (null, 0) it drains what it holds after the last frame.
     Step process(const float* input, std::size_t inputFrames, float* output,
                  std::size_t room) noexcept;
+    // The same for a resampler created for planes that converts (not one that passes
+    // through, which takes nothing here): `planes[c]` is channel c's input.
+    Step processPlanes(const float* const* planes, std::size_t inputFrames, float* output,
+                       std::size_t room) noexcept;
 
     // Forgets what it holds, for input that starts over.
     void restart() noexcept;

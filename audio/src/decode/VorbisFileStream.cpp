@@ -87,16 +87,34 @@ VorbisFileStream::~VorbisFileStream() {
 }
 
 std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frames) noexcept {
+    float** planes = nullptr;
+    const std::int64_t got = decode(&planes, frames);
+    if (got > 0) {
+        interleave(planes, info().channels, static_cast<long>(got), interleaved);
+    }
+    return got;
+}
+
+std::int64_t VorbisFileStream::readPlaneFrames(float** planes, float* /*room*/,
+                                               std::int64_t frames) noexcept {
+    float** decoded = nullptr;
+    const std::int64_t got = decode(&decoded, frames);
+    if (got > 0) {
+        std::copy_n(decoded, info().channels, planes);
+    }
+    return got;
+}
+
+std::int64_t VorbisFileStream::decode(float*** planes, std::int64_t frames) noexcept {
     if (m_changed) {
         return 0;
     }
     const int channels = info().channels;
     // Each hole skips damaged data; a file that is nothing but holes is damaged.
     for (int holes = 0; holes < kMaxHoles; ++holes) {
-        float** planes = nullptr;
         int link = 0;
         const long got = ov_read_float(
-            m_file.get(), &planes, static_cast<int>(std::min<std::int64_t>(frames, 4096)), &link);
+            m_file.get(), planes, static_cast<int>(std::min<std::int64_t>(frames, 4096)), &link);
         if (got == OV_HOLE) {
             continue;
         }
@@ -108,7 +126,6 @@ std::int64_t VorbisFileStream::readFrames(float* interleaved, std::int64_t frame
             m_changed = true;
             return 0;
         }
-        interleave(planes, channels, got, interleaved);
         return got;
     }
     return -1;

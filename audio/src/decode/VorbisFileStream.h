@@ -25,6 +25,11 @@ private:
                      const StreamInfo& info)
         : AudioStream(info), m_input(std::move(input)), m_file(std::move(file)) {}
     std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept override;
+    // libvorbisfile's own planes, without a copy.
+    std::int64_t readPlaneFrames(float** planes, float* room,
+                                 std::int64_t frames) noexcept override;
+    // Decodes up to `frames` frames into libvorbisfile's planes, set in `planes`.
+    std::int64_t decode(float*** planes, std::int64_t frames) noexcept;
 
     std::unique_ptr<ByteSource> m_input; // what libvorbisfile reads, closed after it
     std::unique_ptr<OggVorbis_File> m_file;

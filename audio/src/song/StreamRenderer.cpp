@@ -43,7 +43,8 @@ std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<ByteSource>
         return nullptr;
     }
     std::unique_ptr<StreamResampler> resampler =
-        StreamResampler::create(stream->info().channels, stream->info().sampleRate, mixRate);
+        StreamResampler::create(stream->info().channels, stream->info().sampleRate, mixRate,
+                                StreamResampler::Input::Planes);
     if (resampler == nullptr) {
         return nullptr;
     }
@@ -54,9 +55,12 @@ std::unique_ptr<StreamRenderer> StreamRenderer::open(std::unique_ptr<ByteSource>
 StreamRenderer::StreamRenderer(std::unique_ptr<AudioStream> stream,
                                std::unique_ptr<StreamResampler> resampler, int mixRate)
     : m_stream(std::move(stream)), m_resampler(std::move(resampler)),
-      m_channels(m_stream->info().channels), m_mixRate(mixRate), m_tagged(loopOf(m_stream->info())),
-      m_loop(m_tagged), m_decoded(static_cast<std::size_t>(kChunkFrames * m_channels)),
-      m_held(m_decoded.size()), m_direct(m_channels == 2 && m_resampler->passesThrough()),
+      m_channels(m_stream->info().channels), m_planes(!m_resampler->passesThrough()),
+      m_lanes(m_planes ? m_channels : 1), m_width(m_planes ? 1 : m_channels), m_mixRate(mixRate),
+      m_tagged(loopOf(m_stream->info())), m_loop(m_tagged),
+      m_decoded(static_cast<std::size_t>((m_planes ? 2 : 1) * kChunkFrames * m_channels)),
+      m_held(static_cast<std::size_t>(kChunkFrames * m_channels)),
+      m_direct(m_channels == 2 && m_resampler->passesThrough()),
       m_resampled(m_direct ? 0 : m_resampler->outputFramesFor(kChunkFrames) * m_channels) {
     m_info = describe(m_stream->info());
 }
@@ -119,9 +123,12 @@ bool StreamRenderer::refill(float* output, std::size_t room, std::size_t& produc
         end();
         return false;
     }
-    const StreamResampler::Step step =
-        m_resampler->process(m_decoded.data() + m_decodedUsed * m_channels,
-                             m_decodedFrames - m_decodedUsed, output, room);
+    const float* const lanes[2] = {m_chunk[0] + m_decodedUsed * m_width,
+                                   m_lanes == 2 ? m_chunk[1] + m_decodedUsed : nullptr};
+    const std::size_t left = m_decodedFrames - m_decodedUsed;
+    const StreamResampler::Step step = m_planes
+                                           ? m_resampler->processPlanes(lanes, left, output, room)
+                                           : m_resampler->process(lanes[0], left, output, room);
     if (step.consumed == 0 && step.produced == 0) {
         end();
         return false;
@@ -139,7 +146,7 @@ bool StreamRenderer::decodeChunk() noexcept {
     }
     while (m_barrenWraps <= kMaxBarrenWraps) {
         const std::int64_t wanted = std::min(kChunkFrames, m_loop.end - m_position);
-        const std::int64_t got = wanted > 0 ? m_stream->read(m_decoded.data(), wanted) : 0;
+        const std::int64_t got = wanted > 0 ? readChunk(wanted) : 0;
         if (got > 0) {
             hold(m_position, got);
             m_position += got;
@@ -163,6 +170,14 @@ bool StreamRenderer::decodeChunk() noexcept {
     return false;
 }
 
+std::int64_t StreamRenderer::readChunk(std::int64_t frames) noexcept {
+    if (m_planes) {
+        return m_stream->readPlanes(m_chunk, m_decoded.data(), frames);
+    }
+    m_chunk[0] = m_decoded.data();
+    return m_stream->read(m_decoded.data(), frames);
+}
+
 bool StreamRenderer::wrapToLoopStart() noexcept {
     if (!m_stream->seek(m_loop.start)) {
         return false;
@@ -179,8 +194,10 @@ void StreamRenderer::hold(std::int64_t from, std::int64_t frames) noexcept {
         start - m_loop.start != m_heldFrames) {
         return;
     }
-    std::copy(m_decoded.data() + (start - from) * m_channels,
-              m_decoded.data() + frames * m_channels, m_held.data() + m_heldFrames * m_channels);
+    for (int lane = 0; lane < m_lanes; ++lane) {
+        std::copy(m_chunk[lane] + (start - from) * m_width, m_chunk[lane] + frames * m_width,
+                  heldLane(lane) + m_heldFrames * m_width);
+    }
     m_heldFrames += from + frames - start;
     if (holdsLoop()) {
         // As many passes as fit, so that a chunk takes a few copies however short the loop.
@@ -188,10 +205,16 @@ void StreamRenderer::hold(std::int64_t from, std::int64_t frames) noexcept {
         const std::int64_t passes = kChunkFrames / length * length;
         while (m_heldFrames < passes) {
             const std::int64_t run = std::min(m_heldFrames, passes - m_heldFrames);
-            std::copy_n(m_held.data(), run * m_channels, m_held.data() + m_heldFrames * m_channels);
+            for (int lane = 0; lane < m_lanes; ++lane) {
+                std::copy_n(heldLane(lane), run * m_width, heldLane(lane) + m_heldFrames * m_width);
+            }
             m_heldFrames += run;
         }
     }
+}
+
+float* StreamRenderer::heldLane(int lane) noexcept {
+    return m_held.data() + lane * kChunkFrames;
 }
 
 bool StreamRenderer::holdsLoop() const noexcept {
@@ -203,10 +226,15 @@ void StreamRenderer::repeatHeldLoop() noexcept {
     std::int64_t offset = (m_position - m_loop.start) % length;
     for (std::int64_t filled = 0; filled < kChunkFrames;) {
         const std::int64_t run = std::min(kChunkFrames - filled, m_heldFrames - offset);
-        std::copy_n(m_held.data() + offset * m_channels, run * m_channels,
-                    m_decoded.data() + filled * m_channels);
+        for (int lane = 0; lane < m_lanes; ++lane) {
+            std::copy_n(heldLane(lane) + offset * m_width, run * m_width,
+                        m_decoded.data() + lane * kChunkFrames + filled * m_width);
+        }
         filled += run;
         offset = (offset + run) % length;
+    }
+    for (int lane = 0; lane < m_lanes; ++lane) {
+        m_chunk[lane] = m_decoded.data() + lane * kChunkFrames;
     }
     m_position = m_loop.start + offset;
     m_decodedFrames = static_cast<std::size_t>(kChunkFrames);

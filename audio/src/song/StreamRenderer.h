@@ -57,6 +57,9 @@ private:
     // gave of a loop shorter than a chunk.
     void hold(std::int64_t from, std::int64_t frames) noexcept;
     bool holdsLoop() const noexcept;
+    // Decodes up to `frames` frames into m_chunk.
+    std::int64_t readChunk(std::int64_t frames) noexcept;
+    float* heldLane(int lane) noexcept;
     // Fills m_decoded with the held loop, repeated from m_position on.
     void repeatHeldLoop() noexcept;
     void end() noexcept;
@@ -64,16 +67,25 @@ private:
     std::unique_ptr<AudioStream> m_stream;
     std::unique_ptr<StreamResampler> m_resampler;
     const int m_channels;
+    // Resampled chunks are one plane per channel, as libsoxr takes them without a copy:
+    // m_channels lanes of one value a frame. Chunks that pass through stay interleaved,
+    // as the mix takes them: one lane of m_channels values a frame.
+    const bool m_planes;
+    const int m_lanes;
+    const int m_width;
     const int m_mixRate;
     std::int64_t m_framesRendered = 0; // since the start, at the mixing rate
     const LoopPoints m_tagged;
-    LoopPoints m_loop;            // shortened to what decodes when the file fails
-    std::int64_t m_position = 0;  // the next file frame to decode
-    int m_barrenWraps = 0;        // loop repeats in a row that decoded nothing
-    std::vector<float> m_decoded; // at the file's rate
+    LoopPoints m_loop;           // shortened to what decodes when the file fails
+    std::int64_t m_position = 0; // the next file frame to decode
+    int m_barrenWraps = 0;       // loop repeats in a row that decoded nothing
+    // A chunk at the file's rate, by lanes: the decoder's own planes, or lanes in
+    // m_decoded kChunkFrames apart (m_decoded also holds decoders' interleaved frames).
+    const float* m_chunk[2] = {};
+    std::vector<float> m_decoded;
     std::size_t m_decodedFrames = 0;
     std::size_t m_decodedUsed = 0;
-    std::vector<float> m_held;     // a loop shorter than a chunk, at the file's rate
+    std::vector<float> m_held;     // a loop shorter than a chunk, lanes kChunkFrames apart
     std::int64_t m_heldFrames = 0; // of m_loop from its start; once whole, whole passes
     bool m_direct; // stereo at the mixing rate: the resampler writes to the caller's frames
     std::vector<float> m_resampled; // at the mixing rate, unless direct
