@@ -25,7 +25,8 @@ std::vector<unsigned char> oneModulePattern() {
 
 class SongInfoTest : public ManualAudioTest {
 protected:
-    // A quiet tone made by sox: Ogg Vorbis at the lowest quality, to stay small.
+    // A quiet tone made by sox: Ogg Vorbis at the lowest quality, to stay small. The
+    // Windows tests run under Wine, where there is no sox: the tests that tag files skip.
     std::string writeOgg(const std::string& name, double seconds, const std::string& comments) {
         std::string path = m_folder.path(name);
         const std::string command = "sox -V1 -n -r 22050 -c 1 -C -1 " + comments + " '" + path +
@@ -49,6 +50,9 @@ protected:
 constexpr int kPositionSlackMs = 30;
 
 TEST_F(SongInfoTest, AStreamedSongTellsItsLengthLoopAndTitle) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "sox writes the tagged file; the Windows tests have none";
+#endif
     const std::string ogg = writeOgg("theme.ogg", 180.0,
                                      "--add-comment LOOPSTART=220500 --add-comment "
                                      "LOOPLENGTH=1323000 --add-comment 'TITLE=Main theme'");
@@ -127,6 +131,9 @@ TEST_F(SongInfoTest, ThePositionFollowsTheMixAndStartsOverAfterAStop) {
 }
 
 TEST_F(SongInfoTest, AStreamedSongsPositionWrapsToItsLoopStart) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "sox writes the tagged file; the Windows tests have none";
+#endif
     // 2 s long, looping from 0.5 s to 1.5 s.
     const std::string ogg =
         writeOgg("loop.ogg", 2.0, "--add-comment LOOPSTART=11025 --add-comment LOOPEND=33075");
