@@ -191,24 +191,15 @@ TEST_F(VoiceControlsTest, CentredVoicesSumWithPannedAndStereoOnesAsEachAlone) {
     // 100 frames goes round inside blocks, a one-shot ends inside one.
     const auto play = [this](unsigned voices) {
         start(32);
-        Sine loop;
-        loop.frames = 100;
-        loop.amplitude = 0.15;
-        Sine stereo;
-        stereo.channels = 2;
-        stereo.frequency = 700.0;
-        stereo.amplitude = 0.15;
-        Sine panned;
-        panned.frequency = 300.0;
-        panned.amplitude = 0.15;
-        Sine oneShot;
-        oneShot.frames = 1000;
-        oneShot.frequency = 2500.0;
-        oneShot.amplitude = 0.15;
-        const Sine* tones[] = {&loop, &stereo, &panned, &oneShot};
+        // Rate, channels, frames, frequency, amplitude: the loop, the stereo voice, the
+        // voice to pan and the one-shot.
+        const Sine tones[] = {{48000, 1, 100, 1000.0, 0.15},
+                              {48000, 2, 48000, 700.0, 0.15},
+                              {48000, 1, 48000, 300.0, 0.15},
+                              {48000, 1, 1000, 2500.0, 0.15}};
         for (int voice = 0; voice < 4; ++voice) {
             if ((voices & (1u << voice)) != 0) {
-                FSOUND_PlaySound(voice, loadTone(*tones[voice], voice != 3));
+                FSOUND_PlaySound(voice, loadTone(tones[voice], voice != 3));
             }
         }
         if ((voices & 4u) != 0) {
