@@ -9,6 +9,10 @@
 set -uo pipefail
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/pelgra-wine-prefix}
+# No debugger on a crash: Wine's would print its report and then let the program's exit
+# status be lost (0 where a test had crashed), so a crash must end the program as Windows
+# ends it, with the exception's code as its status.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winedbg.exe=d"
 
 dll_dirs=("$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")" /usr/x86_64-w64-mingw32/lib)
 while [[ $# -gt 0 ]]; do

@@ -106,4 +106,50 @@ std::vector<unsigned char> wavWithLoop(const std::vector<float>& frames, int cha
     return file;
 }
 
+std::vector<unsigned char> flacWithComments(const std::vector<unsigned char>& flac,
+                                            const std::vector<std::string>& comments) {
+    constexpr unsigned char kLastBlock = 0x80;
+    constexpr unsigned char kCommentBlock = 4;
+    std::vector<unsigned char> body;
+    const std::string vendor = "pelgra tests";
+    putLittleEndian(body, static_cast<unsigned int>(vendor.size()), 4);
+    body.insert(body.end(), vendor.begin(), vendor.end());
+    putLittleEndian(body, static_cast<unsigned int>(comments.size()), 4);
+    for (const std::string& comment : comments) {
+        putLittleEndian(body, static_cast<unsigned int>(comment.size()), 4);
+        body.insert(body.end(), comment.begin(), comment.end());
+    }
+    std::vector<unsigned char> comment = {kCommentBlock};
+    for (const int shift : {16, 8, 0}) { // the length, big-endian in 24 bits
+        comment.push_back(static_cast<unsigned char>(body.size() >> shift & 0xFFU));
+    }
+    comment.insert(comment.end(), body.begin(), body.end());
+
+    // "fLaC", then blocks of a header byte (the last block's flag and the type), a 24-bit
+    // length and the body; the frames follow the last one.
+    std::vector<std::vector<unsigned char>> blocks;
+    std::size_t at = 4;
+    for (bool last = false; !last;) {
+        last = (flac.at(at) & kLastBlock) != 0;
+        const std::size_t length = std::size_t{flac.at(at + 1)} << 16 |
+                                   std::size_t{flac.at(at + 2)} << 8 | flac.at(at + 3);
+        if ((flac.at(at) & ~kLastBlock) != kCommentBlock) {
+            blocks.emplace_back(flac.begin() + static_cast<std::ptrdiff_t>(at),
+                                flac.begin() + static_cast<std::ptrdiff_t>(at + 4 + length));
+            blocks.back()[0] &= static_cast<unsigned char>(~kLastBlock);
+        }
+        if (blocks.size() == 1 && at == 4) {
+            blocks.push_back(comment);
+        }
+        at += 4 + length;
+    }
+    blocks.back()[0] |= kLastBlock;
+    std::vector<unsigned char> out(flac.begin(), flac.begin() + 4);
+    for (const std::vector<unsigned char>& block : blocks) {
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    out.insert(out.end(), flac.begin() + static_cast<std::ptrdiff_t>(at), flac.end());
+    return out;
+}
+
 } // namespace testsupport

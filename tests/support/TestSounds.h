@@ -47,6 +47,11 @@ std::vector<unsigned char> readBytes(const std::string& path);
 std::vector<unsigned char> wavWithLoop(const std::vector<float>& frames, int channels, int rate,
                                        unsigned int first, unsigned int last);
 
+// The FLAC file `flac` with its comment block (VORBIS_COMMENT) replaced by one holding
+// `comments` ("KEY=value"), placed after its STREAMINFO as encoders write it.
+std::vector<unsigned char> flacWithComments(const std::vector<unsigned char>& flac,
+                                            const std::vector<std::string>& comments);
+
 } // namespace testsupport
 
 #endif
