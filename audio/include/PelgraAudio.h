@@ -145,8 +145,10 @@ typedef struct FMUSIC_MODULE FMUSIC_MODULE;
 #define PELGRA_AUDIO_ERR_FILE_TOO_LARGE 8
 /* The file has more than two channels: the library plays mono and stereo only. */
 #define PELGRA_AUDIO_ERR_TOO_MANY_CHANNELS 9
-/* A MIDI file, and no SoundFont 2 file to play it with: none could be loaded from
- * $PELGRA_SOUNDFONT or, with that unset, from /usr/share/sounds/sf2/TimGM6mb.sf2. */
+/* A MIDI file, and no SoundFont 2 file to play it with: none could be loaded from the
+ * first of $PELGRA_SOUNDFONT (when set), soundfonts/default.sf2 in the folder of the
+ * audio library's own file (where a game ships one beside the library), and on Linux
+ * /usr/share/sounds/sf2/TimGM6mb.sf2. */
 #define PELGRA_AUDIO_ERR_NO_SOUNDFONT 10
 /* The output could not be started: no sound device, or its thread could not be had. */
 #define PELGRA_AUDIO_ERR_OUTPUT 11

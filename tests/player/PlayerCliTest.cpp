@@ -297,6 +297,11 @@ TEST_F(PlayerCli, FilesItCannotPlayFailWithTheReason) {
         EXPECT_EQ(player.status, 1) << failing.args;
         EXPECT_EQ(player.err.rfind(failing.message, 0), 0u) << failing.args << ": " << player.err;
     }
+    // Refused as a song for want of a SoundFont, not as an effect of unknown format.
+    const PlayerRun midi = run("--render out.wav song.mid", "PELGRA_SOUNDFONT=/no/such.sf2");
+    EXPECT_EQ(midi.status, 1);
+    EXPECT_EQ(midi.err.rfind("pelgra-play: song.mid: cannot play it: no SoundFont", 0), 0u)
+        << midi.err;
     EXPECT_FALSE(fs::exists(folder() / "out.wav")); // nothing is rendered when a file fails
 }
 

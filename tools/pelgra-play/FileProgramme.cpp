@@ -1,6 +1,7 @@
 #include "FileProgramme.h"
 
 #include "FileInfo.h"
+#include "Sound.h"
 
 #include <filesystem>
 
@@ -8,6 +9,11 @@ namespace pelgra::play {
 
 Programme programmeForFile(const std::string& path, const Options& options) {
     const FileInfo info = probeFile(path);
+    if (info.refusal) {
+        // The probe's reason: the song's own (no SoundFont, say) where loading the file
+        // as an effect would only find it no effect.
+        throw Refused(path, *info.refusal);
+    }
     Programme programme;
     programme.title =
         info.title.empty() ? std::filesystem::path(path).filename().string() : info.title;

@@ -17,7 +17,6 @@
 namespace pelgra::audio {
 namespace {
 
-constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // The player is checked for the song's end this often, so a loop starts at most
 // this late.
 constexpr int kRenderSlice = 256;
@@ -91,11 +90,6 @@ bool hasEnded(fluid_player_t* player) {
 
 bool hasMidiSignature(const std::vector<std::uint8_t>& file) {
     return file.size() >= 4 && std::memcmp(file.data(), "MThd", 4) == 0;
-}
-
-const char* soundFontPath() {
-    const char* configured = std::getenv("PELGRA_SOUNDFONT");
-    return configured != nullptr ? configured : kDefaultSoundFont;
 }
 
 std::unique_ptr<MidiRenderer> MidiRenderer::open(std::vector<std::uint8_t> file, int mixRate,

@@ -20,10 +20,6 @@ namespace pelgra::audio {
 // Whether the bytes start as a Standard MIDI file ("MThd"), valid or not.
 bool hasMidiSignature(const std::vector<std::uint8_t>& file);
 
-// The SoundFont MIDI songs are played with: $PELGRA_SOUNDFONT when set, otherwise the
-// General MIDI SoundFont of the timgm6mb-soundfont package.
-const char* soundFontPath();
-
 class MidiRenderer final : public SongRenderer {
 public:
     // Null when the bytes are not a well-formed Standard MIDI file that FluidSynth

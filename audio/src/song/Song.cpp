@@ -6,7 +6,9 @@
 #include "mixer/MixRate.h"
 #include "song/FrameRing.h"
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
+#include "platform/LibraryFolder.h"
 #include "song/MidiRenderer.h"
+#include "song/SoundFontPath.h"
 #endif
 #if defined(PELGRA_AUDIO_HAVE_OPENMPT)
 #include "song/ModuleRenderer.h"
@@ -38,7 +40,9 @@ std::unique_ptr<SongRenderer> openRenderer([[maybe_unused]] std::vector<std::uin
                                            [[maybe_unused]] int mixRate) {
 #if defined(PELGRA_AUDIO_HAVE_FLUIDSYNTH)
     if (hasMidiSignature(file)) {
-        return MidiRenderer::open(std::move(file), mixRate, soundFontPath());
+        const std::string soundFont = soundFontPath(libraryFolder());
+        return MidiRenderer::open(std::move(file), mixRate,
+                                  soundFont.empty() ? nullptr : soundFont.c_str());
     }
 #endif
 #if defined(PELGRA_AUDIO_HAVE_OPENMPT)

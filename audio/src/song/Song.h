@@ -50,7 +50,7 @@ class SongRenderer;
 class Song final : public StreamSource, private SongWorker::Task {
 public:
     // Opens a module file (anything libopenmpt plays), a Standard MIDI file (played
-    // through the SoundFont at $PELGRA_SOUNDFONT, or the General MIDI one installed) or
+    // through the SoundFont that soundFontPath() names) or
     // a sampled audio file (streamed from the file while it plays) to be rendered at
     // mixRate Hz (8000..192000), stopped, and waits (bounded) until its beginning is
     // rendered ahead. Null when the file is not a song that can be played, or the rate is
