@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <fluidsynth.h>
 #include <mutex>
