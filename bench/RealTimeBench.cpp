@@ -1,11 +1,12 @@
 // Figures of the audio library's real-time promises under an application that calls it
 // as hard as it can: the CPU time of one callback while another thread floods the
 // command queue, another thread's call latency while songs start, the idle cost of a
-// callback (beside SDL_mixer's, where it is installed) and the cost of freeing many
-// samples while the output does not drain.
+// callback, thread by thread (beside SDL_mixer's, where it is installed) and the cost of
+// freeing many samples while the output does not drain.
 #include "DemoSongs.h"
 #include "PelgraAudio.h"
 #include "TestSounds.h"
+#include "ThreadTimes.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
@@ -20,6 +21,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -218,11 +220,30 @@ BENCHMARK(callLatencyWhileSongsStart)->Iterations(1)->Unit(benchmark::kMilliseco
 
 constexpr auto kIdleRun = std::chrono::seconds(3);
 
-void reportIdle(benchmark::State& state, double cpuMicros, double callbacks) {
-    state.counters["callbacks_per_s"] = callbacks / std::chrono::duration<double>(kIdleRun).count();
+// The process's CPU time and each thread's run time and wakes over kIdleRun, nothing
+// playing; `callbacksSoFar` counts the output's callbacks.
+template <typename CountCallbacks>
+void measureIdle(benchmark::State& state, CountCallbacks callbacksSoFar) {
+    double cpuMicros = 0.0;
+    double callbacks = 0.0;
+    std::map<std::string, benchtimes::ThreadFigures> threads;
+    for (auto _ : state) {
+        const double firstCallback = callbacksSoFar();
+        const benchtimes::ThreadSnapshot before = benchtimes::takeThreadSnapshot();
+        const double begin = processCpuMicros();
+        std::this_thread::sleep_for(kIdleRun);
+        cpuMicros = processCpuMicros() - begin;
+        threads = benchtimes::threadsBetween(before, benchtimes::takeThreadSnapshot());
+        callbacks = callbacksSoFar() - firstCallback;
+    }
+    const double seconds = std::chrono::duration<double>(kIdleRun).count();
+    state.counters["callbacks_per_s"] = callbacks / seconds;
     state.counters["cpu_us_per_callback"] = cpuMicros / std::max(callbacks, 1.0);
-    state.counters["cpu_ms_per_s"] =
-        cpuMicros * 1e-3 / std::chrono::duration<double>(kIdleRun).count();
+    state.counters["cpu_ms_per_s"] = cpuMicros * 1e-3 / seconds;
+    for (const auto& [name, figures] : threads) {
+        state.counters[name + "_ms_per_s"] = figures.runNs * 1e-6 / seconds;
+        state.counters[name + "_wakes_per_s"] = figures.wakes / seconds;
+    }
 }
 
 // The process's CPU time per callback with the library started (32 voices, 48 kHz
@@ -234,18 +255,11 @@ void idleCallback(benchmark::State& state, const char* output) {
         state.SkipWithError("the library did not start");
         return;
     }
-    double cpuMicros = 0.0;
-    double callbacks = 0.0;
-    for (auto _ : state) {
-        PelgraAudio_ResetStats();
-        const double begin = processCpuMicros();
-        std::this_thread::sleep_for(kIdleRun);
-        cpuMicros = processCpuMicros() - begin;
+    measureIdle(state, [] {
         PelgraAudioStats stats{};
         PelgraAudio_GetStats(&stats);
-        callbacks = static_cast<double>(stats.callbacks);
-    }
-    reportIdle(state, cpuMicros, callbacks);
+        return static_cast<double>(stats.callbacks);
+    });
     FSOUND_Close();
 }
 BENCHMARK_CAPTURE(idleCallback, pelgra_sdl, "sdl")->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -310,16 +324,7 @@ void idleCallbackSdlMixer(benchmark::State& state) {
     }
     Mix_AllocateChannels(32);
     Mix_SetPostMix(countMixerCallback, nullptr);
-    double cpuMicros = 0.0;
-    double callbacks = 0.0;
-    for (auto _ : state) {
-        g_mixerCallbacks = 0;
-        const double begin = processCpuMicros();
-        std::this_thread::sleep_for(kIdleRun);
-        cpuMicros = processCpuMicros() - begin;
-        callbacks = g_mixerCallbacks.load();
-    }
-    reportIdle(state, cpuMicros, callbacks);
+    measureIdle(state, [] { return static_cast<double>(g_mixerCallbacks.load()); });
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }

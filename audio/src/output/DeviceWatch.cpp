@@ -7,14 +7,18 @@
 namespace pelgra::audio {
 namespace {
 
-constexpr auto kLookEvery = std::chrono::milliseconds(100);
+// Each look wakes the thread, which costs the process as much as two or three of SDL's
+// callbacks: twice a second keeps the watch small beside a device's ~94 callbacks, and
+// still sees a lost device within half a second (a silent one within a second).
+constexpr auto kLookEvery = std::chrono::milliseconds(500);
 // Longer than any callback period and any scheduling hiccup of a busy machine.
 constexpr auto kSilentDeviceIsLost = std::chrono::milliseconds(500);
 // A device just opened may take longer to call back the first time: a sound server sets
 // up its stream first (PulseAudio took 0.4 s on an idle machine).
 constexpr auto kFirstCallbackDue = std::chrono::seconds(2);
-constexpr auto kReopenEvery = std::chrono::milliseconds(500);
-constexpr auto kNameLookEvery = std::chrono::milliseconds(500);
+// Asking SDL for the default device's name costs as much as the wake itself, most of
+// all on drivers that cannot name it (SDL then sets its error text): every fourth look.
+constexpr auto kNameLookEvery = std::chrono::seconds(2);
 
 } // namespace
 
@@ -70,7 +74,7 @@ void DeviceWatch::run() {
     while (!m_wake.wait_for(lock, kLookEvery, [this] { return m_stopping; })) {
         if (m_device != 0) {
             checkDevice(lock);
-        } else if (Clock::now() >= m_nextReopen) {
+        } else {
             tryReopen(lock);
         }
     }
@@ -132,7 +136,6 @@ void DeviceWatch::checkDevice(std::unique_lock<std::mutex>& lock) {
     SDL_CloseAudioDevice(device); // may wait long on a sound server that does not answer
     link.reset();
     lock.lock();
-    m_nextReopen = Clock::now() + kReopenEvery;
 }
 
 void DeviceWatch::tryReopen(std::unique_lock<std::mutex>& lock) {
@@ -140,7 +143,6 @@ void DeviceWatch::tryReopen(std::unique_lock<std::mutex>& lock) {
     OpenedDevice opened = openDefaultDevice(m_mixRate, m_bufferFrames);
     std::string name = opened.id != 0 ? defaultDeviceName() : std::string();
     lock.lock();
-    m_nextReopen = Clock::now() + kReopenEvery;
     if (opened.id == 0) {
         return;
     }

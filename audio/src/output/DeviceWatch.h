@@ -1,11 +1,13 @@
 // Keeps the SDL output's mix going when its device goes, on a thread of the library
-// named "pelgra-device". Every 100 ms it looks at the device: stopped by SDL (the sound
-// server went, the device was unplugged), or no callback started for half a second,
-// and it is lost. Then the mix goes on on the library's own clock at the mixing rate,
-// the device is closed, and the system's default device is opened again every half
-// second with the same format until one opens; the device then takes over from the
-// clock. The mixer changes hands under the watch's lock, and only after the previous
-// renderer has stopped, so no two threads ever render it at once.
+// named "pelgra-device". Every half second it looks at the device: stopped by SDL (the
+// sound server went, the device was unplugged), or no callback started since the last
+// look, and it is lost. Then the mix goes on on the library's own clock at the mixing
+// rate, the device is closed, and the system's default device is opened again every
+// half second with the same format until one opens; the device then takes over from the
+// clock. Only a timer sees a device whose callbacks stopped (a sound server that froze),
+// so the thread wakes twice a second, even while nothing plays.
+// The mixer changes hands under the watch's lock, and only after the previous renderer
+// has stopped, so no two threads ever render it at once.
 //
 // Opening and closing a device can wait long on a sound server that does not answer:
 // only the watcher's thread does it, once the device has been opened. The watch is
@@ -77,11 +79,10 @@ private:
     std::unique_ptr<DeviceLink> m_link;
     // m_link while it is granted the mixer.
     DeviceLink* m_grantedLink;
-    // The watcher's bookkeeping: the callback count last seen, when it last changed,
-    // when to try a reopen next and when to look at the default device's name again.
+    // The watcher's bookkeeping: the callback count last seen, when it last changed and
+    // when to look at the default device's name again.
     std::uint32_t m_lastCallbacks = 0;
     Clock::time_point m_lastProgress;
-    Clock::time_point m_nextReopen;
     Clock::time_point m_nextNameLook;
 };
 
