@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -13,11 +14,11 @@ namespace {
 
 // One frame as std::clamp and std::max see it: a NaN passes the clamp unchanged (where
 // the output's checks can still see it) and leaves the peaks alone.
-void clipFrame(const float* in, float* out, float& left, float& right) noexcept {
-    out[0] = std::clamp(in[0], -1.0f, 1.0f);
-    out[1] = std::clamp(in[1], -1.0f, 1.0f);
-    left = std::max(left, std::fabs(out[0]));
-    right = std::max(right, std::fabs(out[1]));
+void clipFrame(float left, float right, float* out, float* peaks) noexcept {
+    out[0] = std::clamp(left, -1.0f, 1.0f);
+    out[1] = std::clamp(right, -1.0f, 1.0f);
+    peaks[0] = std::max(peaks[0], std::fabs(out[0]));
+    peaks[1] = std::max(peaks[1], std::fabs(out[1]));
 }
 
 } // namespace
@@ -27,43 +28,96 @@ void clipFrame(const float* in, float* out, float& left, float& right) noexcept 
 // Two frames at a time in packed min and max, whose operand order gives exactly the
 // answers of clipFrame: the compiler does not find these itself without leave to
 // assume there is no NaN. Every x86-64 processor has SSE2.
-void clipToOutput(const float* __restrict stereoAccumulator, float* __restrict out, int frames,
-                  float& peakLeft, float& peakRight) noexcept {
+namespace {
+
+struct PackedClip {
     const __m128 low = _mm_set1_ps(-1.0f);
     const __m128 high = _mm_set1_ps(1.0f);
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    __m128 peaks = _mm_setzero_ps(); // left, right, left, right
-    int frame = 0;
-    for (; frame + 2 <= frames; frame += 2) {
-        const __m128 in = _mm_loadu_ps(stereoAccumulator + 2 * frame);
+    __m128 peaks;
+
+    explicit PackedClip(const float* kept) noexcept : peaks(_mm_load_ps(kept)) {}
+
+    void operator()(__m128 in, float* out) noexcept {
         const __m128 clipped = _mm_min_ps(high, _mm_max_ps(low, in));
-        _mm_storeu_ps(out + 2 * frame, clipped);
+        _mm_storeu_ps(out, clipped);
         peaks = _mm_max_ps(_mm_and_ps(clipped, magnitude), peaks);
     }
-    float lanes[4];
-    _mm_storeu_ps(lanes, peaks);
-    float left = std::max(lanes[0], lanes[2]);
-    float right = std::max(lanes[1], lanes[3]);
-    if (frame < frames) {
-        clipFrame(stereoAccumulator + 2 * frame, out + 2 * frame, left, right);
+};
+
+// The frames a limiter step sends out: aligned in its delay, they are clipped by a loop
+// of known length, unrolled, whose loads the clamp takes straight from memory.
+constexpr int kStepFrames = 16;
+
+bool wholeAlignedStep(const float* in, int frames) noexcept {
+    return frames == kStepFrames && (reinterpret_cast<std::uintptr_t>(in) & 15) == 0;
+}
+
+} // namespace
+
+void OutputClip::clip(const float* __restrict in, float* __restrict out, int frames) noexcept {
+    PackedClip packed(m_peaks.data());
+    if (wholeAlignedStep(in, frames)) {
+        for (int frame = 0; frame < kStepFrames; frame += 2) {
+            packed(_mm_load_ps(in + 2 * frame), out + 2 * frame);
+        }
+        _mm_store_ps(m_peaks.data(), packed.peaks);
+        return;
     }
-    peakLeft = left;
-    peakRight = right;
+    int frame = 0;
+    for (; frame + 2 <= frames; frame += 2) {
+        packed(_mm_loadu_ps(in + 2 * frame), out + 2 * frame);
+    }
+    _mm_store_ps(m_peaks.data(), packed.peaks);
+    if (frame < frames) {
+        clipFrame(in[2 * frame], in[2 * frame + 1], out + 2 * frame, m_peaks.data());
+    }
+}
+
+void OutputClip::clipScaled(const float* __restrict in, float* __restrict out, int frames,
+                            float gain, float gainStep) noexcept {
+    PackedClip packed(m_peaks.data());
+    const __m128 start = _mm_set1_ps(gain);
+    const __m128 step = _mm_set1_ps(gainStep);
+    const __m128 two = _mm_set1_ps(2.0f);
+    __m128 index = _mm_setr_ps(0.0f, 0.0f, 1.0f, 1.0f); // frame numbers, exact in float
+    int frame = 0;
+    for (; frame + 2 <= frames; frame += 2) {
+        const __m128 frameGain = _mm_add_ps(start, _mm_mul_ps(step, index));
+        packed(_mm_mul_ps(_mm_loadu_ps(in + 2 * frame), frameGain), out + 2 * frame);
+        index = _mm_add_ps(index, two);
+    }
+    _mm_store_ps(m_peaks.data(), packed.peaks);
+    if (frame < frames) {
+        const float frameGain = gain + gainStep * static_cast<float>(frame);
+        clipFrame(in[2 * frame] * frameGain, in[2 * frame + 1] * frameGain, out + 2 * frame,
+                  m_peaks.data());
+    }
 }
 
 #else
 
-void clipToOutput(const float* __restrict stereoAccumulator, float* __restrict out, int frames,
-                  float& peakLeft, float& peakRight) noexcept {
-    float left = 0.0f;
-    float right = 0.0f;
+void OutputClip::clip(const float* __restrict in, float* __restrict out, int frames) noexcept {
     for (int frame = 0; frame < frames; ++frame) {
-        clipFrame(stereoAccumulator + 2 * frame, out + 2 * frame, left, right);
+        clipFrame(in[2 * frame], in[2 * frame + 1], out + 2 * frame, m_peaks.data());
     }
-    peakLeft = left;
-    peakRight = right;
+}
+
+void OutputClip::clipScaled(const float* __restrict in, float* __restrict out, int frames,
+                            float gain, float gainStep) noexcept {
+    for (int frame = 0; frame < frames; ++frame) {
+        const float frameGain = gain + gainStep * static_cast<float>(frame);
+        clipFrame(in[2 * frame] * frameGain, in[2 * frame + 1] * frameGain, out + 2 * frame,
+                  m_peaks.data());
+    }
 }
 
 #endif
+
+void OutputClip::takePeaks(float& left, float& right) noexcept {
+    left = std::max(m_peaks[0], m_peaks[2]);
+    right = std::max(m_peaks[1], m_peaks[3]);
+    m_peaks.fill(0.0f);
+}
 
 } // namespace pelgra::audio
