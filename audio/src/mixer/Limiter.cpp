@@ -54,6 +54,11 @@ float peakOfStep(const float* samples) {
     return lanes[0];
 }
 
+// The step of the delay a frame of it is in.
+std::size_t stepAt(int frame) {
+    return static_cast<std::size_t>(frame) / Limiter::kStepFrames;
+}
+
 int wrapped(int position, int size) {
     return position == size ? 0 : position;
 }
@@ -62,31 +67,55 @@ int wrapped(int position, int size) {
 
 // Copies a whole step into the delay and returns peakOfStep() of it: the same folds of
 // the same lanes, on the registers the copy loaded. std::max(a, b) is b where a < b and
-// otherwise a, NaN or not, which is _mm_max_ps(b, a).
-float copyStep(const float* __restrict in, float* __restrict delay) noexcept {
+// otherwise a, NaN or not, which is _mm_max_ps(b, a). Folded down to two lanes, the
+// lanes hold one side each: without a NaN among them, the peaks of the sides.
+float copyStep(const float* __restrict in, float* __restrict delay,
+               Limiter::StepSides& sides) noexcept {
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    __m128 lanes[kStepSamples / 4]; // a std::array of them would drop their alignment
-    for (int i = 0; i < kStepSamples / 4; ++i) {
-        const __m128 samples = _mm_loadu_ps(in + 4 * i);
-        _mm_storeu_ps(delay + 4 * i, samples);
-        lanes[i] = _mm_and_ps(samples, magnitude);
-    }
-    for (int i = 0; i < 4; ++i) {
-        lanes[i] = _mm_max_ps(lanes[i + 4], lanes[i]);
-    }
-    for (int i = 0; i < 2; ++i) {
-        lanes[i] = _mm_max_ps(lanes[i + 2], lanes[i]);
-    }
-    __m128 folded = _mm_max_ps(lanes[1], lanes[0]);
+    // Written out, not as a loop, which the compiler would split into a call to memmove
+    // and a loop that loads the step a second time.
+    const auto take = [&](int quad) {
+        const __m128 samples = _mm_loadu_ps(in + 4 * quad);
+        _mm_storeu_ps(delay + 4 * quad, samples);
+        return _mm_and_ps(samples, magnitude);
+    };
+    const __m128 q0 = take(0);
+    const __m128 q1 = take(1);
+    const __m128 q2 = take(2);
+    const __m128 q3 = take(3);
+    const __m128 q4 = take(4);
+    const __m128 q5 = take(5);
+    const __m128 q6 = take(6);
+    const __m128 q7 = take(7);
+    const __m128 unordered = _mm_or_ps(_mm_or_ps(_mm_cmpunord_ps(q0, q4), _mm_cmpunord_ps(q1, q5)),
+                                       _mm_or_ps(_mm_cmpunord_ps(q2, q6), _mm_cmpunord_ps(q3, q7)));
+    const __m128 half0 = _mm_max_ps(q4, q0);
+    const __m128 half1 = _mm_max_ps(q5, q1);
+    const __m128 half2 = _mm_max_ps(q6, q2);
+    const __m128 half3 = _mm_max_ps(q7, q3);
+    const __m128 quarter0 = _mm_max_ps(half2, half0);
+    const __m128 quarter1 = _mm_max_ps(half3, half1);
+    __m128 folded = _mm_max_ps(quarter1, quarter0);
     folded = _mm_max_ps(_mm_movehl_ps(folded, folded), folded);
-    folded = _mm_max_ss(_mm_shuffle_ps(folded, folded, 1), folded);
-    return _mm_cvtss_f32(folded);
+    const __m128 right = _mm_shuffle_ps(folded, folded, 1);
+    const float peak = _mm_cvtss_f32(_mm_max_ss(right, folded));
+    sides.left = _mm_cvtss_f32(folded);
+    sides.right = _mm_cvtss_f32(right);
+    sides.inRange = _mm_movemask_ps(unordered) == 0 && peak <= 1.0f;
+    return peak;
 }
 
 #else
 
-float copyStep(const float* __restrict in, float* __restrict delay) noexcept {
+float copyStep(const float* __restrict in, float* __restrict delay,
+               Limiter::StepSides& sides) noexcept {
     std::copy_n(in, kStepSamples, delay);
+    sides = {};
+    for (int i = 0; i < kStepSamples; i += 2) {
+        sides.inRange = sides.inRange && std::fabs(in[i]) <= 1.0f && std::fabs(in[i + 1]) <= 1.0f;
+        sides.left = std::max(sides.left, std::fabs(in[i]));
+        sides.right = std::max(sides.right, std::fabs(in[i + 1]));
+    }
     return peakOfStep(delay);
 }
 
@@ -99,14 +128,16 @@ Limiter::Limiter(int mixRate)
       m_releaseDecay(static_cast<float>(
           std::exp(-kStepFrames * 1000.0 / (static_cast<double>(kReleaseMillis) * mixRate)))),
       m_ringFrames(delayFrames() + kStepFrames),
-      m_delay(static_cast<std::size_t>(2 * m_ringFrames)), m_windowSteps(m_delaySteps - 1),
-      m_boundaryLimits(static_cast<std::size_t>(m_windowSteps)),
+      m_delay(static_cast<std::size_t>(2 * m_ringFrames)),
+      m_stepSides(static_cast<std::size_t>(m_ringFrames / kStepFrames)),
+      m_windowSteps(m_delaySteps - 1), m_boundaryLimits(static_cast<std::size_t>(m_windowSteps)),
       m_releasedGains(static_cast<std::size_t>(m_windowSteps)) {
     reset();
 }
 
 void Limiter::reset() noexcept {
     std::fill(m_delay.begin(), m_delay.end(), 0.0f);
+    std::fill(m_stepSides.begin(), m_stepSides.end(), StepSides{});
     m_writeFrame = 0;
     // The ring holds one step more than the delay: the step leaving is the one after.
     m_readFrame = kStepFrames;
@@ -129,13 +160,10 @@ void Limiter::process(const float* in, float* out, int frames, OutputClip& clip)
     while (frames > 0) {
         int taken = kStepFrames;
         if (m_stepFill == 0 && frames >= kStepFrames) {
-            // A whole step, the common case: taken in and measured in one pass.
-            const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame);
-            sendLeaving(out, kStepFrames, clip);
-            finishStep(peak);
+            takeWholeStep(in, out, clip);
         } else {
             taken = std::min(frames, kStepFrames - m_stepFill);
-            processWithinStep(in, out, taken, clip);
+            takePartOfStep(in, out, taken, clip);
         }
         in += 2 * taken;
         out += 2 * taken;
@@ -143,9 +171,31 @@ void Limiter::process(const float* in, float* out, int frames, OutputClip& clip)
     }
 }
 
-void Limiter::processWithinStep(const float* in, float* out, int frames,
-                                OutputClip& clip) noexcept {
+// The common case, every step of a mix in whole steps: the step is measured as it is
+// taken in, and one that leaves at unity gain needing no clip is copied out.
+void Limiter::takeWholeStep(const float* in, float* out, OutputClip& clip) noexcept {
+    StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
+    const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
+    const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
+    const float* frames = m_delay.data() + 2 * m_readFrame;
+    if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
+        clip.pass(frames, out, kStepFrames, leaving.left, leaving.right);
+    } else {
+        sendLeaving(out, kStepFrames, clip);
+    }
+    // The mix that stays below the ceiling, nearly always: see finishStep().
+    if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
+        m_gainAtStart = m_gainAtEnd;
+        m_gainAtEnd = 1.0f;
+        advanceStep();
+    } else {
+        finishStep(peak);
+    }
+}
+
+void Limiter::takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept {
     std::copy(in, in + 2 * frames, m_delay.data() + 2 * (m_writeFrame + m_stepFill));
+    m_stepSides[stepAt(m_writeFrame)].inRange = false;
     sendLeaving(out, frames, clip);
     m_stepFill += frames;
     if (m_stepFill == kStepFrames) {
@@ -153,7 +203,7 @@ void Limiter::processWithinStep(const float* in, float* out, int frames,
     }
 }
 
-// The frames of the step leaving from m_stepFill on, to the output.
+// The frames of the step leaving from m_stepFill on, clipped to the output.
 void Limiter::sendLeaving(float* out, int frames, OutputClip& clip) noexcept {
     const float* leaving = m_delay.data() + 2 * (m_readFrame + m_stepFill);
     if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f) {

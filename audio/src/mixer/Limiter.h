@@ -46,8 +46,18 @@ public:
     // The lowest gain applied since the previous call (1 when none); watches afresh.
     float takeLowestGain() noexcept;
 
+    // What taking in a whole step showed of it, for when it leaves: where no sample is
+    // NaN or beyond full scale (`inRange`), the clip has nothing to do but copy it, and
+    // the output's peaks are the step's own.
+    struct StepSides {
+        float left = 0.0f;
+        float right = 0.0f;
+        bool inRange = true;
+    };
+
 private:
-    void processWithinStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
+    void takeWholeStep(const float* in, float* out, OutputClip& clip) noexcept;
+    void takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
     void sendLeaving(float* out, int frames, OutputClip& clip) noexcept;
     // `peak`: the highest magnitude of the step just taken in.
     void finishStep(float peak) noexcept;
@@ -59,6 +69,7 @@ private:
     // before the step leaving it is read, with neither wrapping.
     const int m_ringFrames;
     std::vector<float> m_delay;
+    std::vector<StepSides> m_stepSides; // one for each step of the delay
     int m_writeFrame = 0;
     int m_readFrame = 0;
     int m_stepFill = 0;

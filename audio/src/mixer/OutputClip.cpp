@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -45,25 +44,10 @@ struct PackedClip {
     }
 };
 
-// The frames a limiter step sends out: aligned in its delay, they are clipped by a loop
-// of known length, unrolled, whose loads the clamp takes straight from memory.
-constexpr int kStepFrames = 16;
-
-bool wholeAlignedStep(const float* in, int frames) noexcept {
-    return frames == kStepFrames && (reinterpret_cast<std::uintptr_t>(in) & 15) == 0;
-}
-
 } // namespace
 
 void OutputClip::clip(const float* __restrict in, float* __restrict out, int frames) noexcept {
     PackedClip packed(m_peaks.data());
-    if (wholeAlignedStep(in, frames)) {
-        for (int frame = 0; frame < kStepFrames; frame += 2) {
-            packed(_mm_load_ps(in + 2 * frame), out + 2 * frame);
-        }
-        _mm_store_ps(m_peaks.data(), packed.peaks);
-        return;
-    }
     int frame = 0;
     for (; frame + 2 <= frames; frame += 2) {
         packed(_mm_loadu_ps(in + 2 * frame), out + 2 * frame);
