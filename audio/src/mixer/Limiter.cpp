@@ -158,9 +158,11 @@ float Limiter::takeLowestGain() noexcept {
 
 void Limiter::process(const float* in, float* out, int frames, OutputClip& clip) noexcept {
     while (frames > 0) {
-        int taken = kStepFrames;
+        int taken = 0;
         if (m_stepFill == 0 && frames >= kStepFrames) {
-            takeWholeStep(in, out, clip);
+            const int steps = frames / kStepFrames;
+            takeWholeSteps(in, out, steps, clip);
+            taken = steps * kStepFrames;
         } else {
             taken = std::min(frames, kStepFrames - m_stepFill);
             takePartOfStep(in, out, taken, clip);
@@ -171,25 +173,29 @@ void Limiter::process(const float* in, float* out, int frames, OutputClip& clip)
     }
 }
 
-// The common case, every step of a mix in whole steps: the step is measured as it is
-// taken in, and one that leaves at unity gain needing no clip is copied out.
-void Limiter::takeWholeStep(const float* in, float* out, OutputClip& clip) noexcept {
-    StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
-    const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
-    const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
-    const float* frames = m_delay.data() + 2 * m_readFrame;
-    if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
-        clip.pass(frames, out, kStepFrames, leaving.left, leaving.right);
-    } else {
-        sendLeaving(out, kStepFrames, clip);
-    }
-    // The mix that stays below the ceiling, nearly always: see finishStep().
-    if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
-        m_gainAtStart = m_gainAtEnd;
-        m_gainAtEnd = 1.0f;
-        advanceStep();
-    } else {
-        finishStep(peak);
+// The common case, every step of a mix in whole steps: each is measured as it is taken
+// in, and one that leaves at unity gain needing no clip is copied out.
+void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept {
+    for (int step = 0; step < steps; ++step) {
+        StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
+        const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
+        const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
+        const float* frames = m_delay.data() + 2 * m_readFrame;
+        if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
+            clip.pass(frames, out, kStepFrames, leaving.left, leaving.right);
+        } else {
+            sendLeaving(out, kStepFrames, clip);
+        }
+        // The mix that stays below the ceiling, nearly always: see finishStep().
+        if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
+            m_gainAtStart = m_gainAtEnd;
+            m_gainAtEnd = 1.0f;
+            advanceStep();
+        } else {
+            finishStep(peak);
+        }
+        in += 2 * kStepFrames;
+        out += 2 * kStepFrames;
     }
 }
 

@@ -56,7 +56,7 @@ public:
     };
 
 private:
-    void takeWholeStep(const float* in, float* out, OutputClip& clip) noexcept;
+    void takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept;
     void takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
     void sendLeaving(float* out, int frames, OutputClip& clip) noexcept;
     // `peak`: the highest magnitude of the step just taken in.
