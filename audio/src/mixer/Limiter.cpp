@@ -180,13 +180,13 @@ void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip&
         StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
         const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
         const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
-        const float* frames = m_delay.data() + 2 * m_readFrame;
         if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
-            clip.pass(frames, out, kStepFrames, leaving.left, leaving.right);
+            clip.pass(m_delay.data() + 2 * m_readFrame, out, kStepFrames, leaving.left,
+                      leaving.right);
         } else {
             sendLeaving(out, kStepFrames, clip);
         }
-        // The mix that stays below the ceiling, nearly always: see finishStep().
+        // finishStep()'s first case, the mix that stays below the ceiling, without the call.
         if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
             m_gainAtStart = m_gainAtEnd;
             m_gainAtEnd = 1.0f;
