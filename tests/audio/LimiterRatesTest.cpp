@@ -3,6 +3,8 @@
 // later.
 #include "mixer/Limiter.h"
 
+#include "mixer/OutputClip.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,9 +35,11 @@ TEST_P(LimiterRatesTest, HoldsTheCeilingAndPassesQuietFramesExactly) {
         in[static_cast<std::size_t>(2 * frame)] = static_cast<float>(level * tone);
         in[static_cast<std::size_t>(2 * frame + 1)] = static_cast<float>(-level * tone);
     }
-    std::vector<float> out = in;
+    std::vector<float> out(in.size());
+    pelgra::audio::OutputClip clip;
     for (int done = 0, call = 1; done < rate; done += call, call = call * 7 % 997) {
-        limiter.process(out.data() + 2 * done, std::min(call, rate - done));
+        limiter.process(in.data() + 2 * done, out.data() + 2 * done, std::min(call, rate - done),
+                        clip);
     }
 
     float peak = 0.0f;

@@ -17,6 +17,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace pelgra::audio {
 namespace {
 
@@ -27,9 +31,44 @@ constexpr float kMaxAmplitude = 64.0f;
 
 // A damaged float file can hold NaN, infinities or absurd magnitudes. One such value
 // would poison the whole mix, spread by the resampler's filter and the voices' sum:
-// silence the first and bound the rest. Written as selects on the magnitude, with no
-// branch and no library call, so that the compiler vectorises it (a NaN fails both
-// comparisons).
+// silence the first and bound the rest.
+#if defined(__SSE2__) || defined(_M_X64)
+
+// Four values at a time: the magnitude bounded by a packed min and given back its sign,
+// then cleared where it is not finite (a NaN fails the comparison). The compiler does
+// not find this itself without leave to assume there is no NaN. Two vectors a turn, so
+// that the loop's count, compare and branch cost less of the work.
+void makeMixable(float* values, std::size_t count) noexcept {
+    const __m128 magnitudeBits = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 bound = _mm_set1_ps(kMaxAmplitude);
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    const auto tame = [&](float* four) {
+        const __m128 value = _mm_loadu_ps(four);
+        const __m128 magnitude = _mm_and_ps(value, magnitudeBits);
+        const __m128 sign = _mm_xor_ps(value, magnitude);
+        const __m128 bounded = _mm_or_ps(_mm_min_ps(magnitude, bound), sign);
+        _mm_storeu_ps(four, _mm_and_ps(bounded, _mm_cmple_ps(magnitude, largest)));
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        tame(values + i);
+        tame(values + i + 4);
+    }
+    if (i + 4 <= count) {
+        tame(values + i);
+        i += 4;
+    }
+    for (; i < count; ++i) {
+        const float magnitude = std::fabs(values[i]);
+        const float bounded = std::copysign(std::min(magnitude, kMaxAmplitude), values[i]);
+        values[i] = magnitude <= std::numeric_limits<float>::max() ? bounded : 0.0f;
+    }
+}
+
+#else
+
+// Written as selects on the magnitude, with no branch and no library call, so that the
+// compiler vectorises it (a NaN fails both comparisons).
 void makeMixable(float* values, std::size_t count) noexcept {
     for (std::size_t i = 0; i < count; ++i) {
         const float value = values[i];
@@ -39,6 +78,8 @@ void makeMixable(float* values, std::size_t count) noexcept {
         values[i] = magnitude <= std::numeric_limits<float>::max() ? bounded : 0.0f;
     }
 }
+
+#endif
 
 bool playable(const StreamInfo& info) {
     if (info.channels > 2) {

@@ -1,10 +1,16 @@
 #include "mixer/Limiter.h"
 
+#include "mixer/OutputClip.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <numeric>
 #include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace pelgra::audio {
 
@@ -48,18 +54,72 @@ float peakOfStep(const float* samples) {
     return lanes[0];
 }
 
+// The step of the delay a frame of it is in.
+std::size_t stepAt(int frame) {
+    return static_cast<std::size_t>(frame) / Limiter::kStepFrames;
+}
+
 int wrapped(int position, int size) {
     return position == size ? 0 : position;
 }
 
-void scaleStereo(const float* __restrict from, float* __restrict to, int frames, float gain,
-                 float gainStep) {
-    for (int i = 0; i < frames; ++i) {
-        const float frameGain = gain + gainStep * static_cast<float>(i);
-        to[2 * i] = from[2 * i] * frameGain;
-        to[2 * i + 1] = from[2 * i + 1] * frameGain;
-    }
+#if defined(__SSE2__) || defined(_M_X64)
+
+// Copies a whole step into the delay and returns peakOfStep() of it: the same folds of
+// the same lanes, on the registers the copy loaded. std::max(a, b) is b where a < b and
+// otherwise a, NaN or not, which is _mm_max_ps(b, a). Folded down to two lanes, the
+// lanes hold one side each: without a NaN among them, the peaks of the sides.
+float copyStep(const float* __restrict in, float* __restrict delay,
+               Limiter::StepSides& sides) noexcept {
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    // Written out, not as a loop, which the compiler would split into a call to memmove
+    // and a loop that loads the step a second time.
+    const auto take = [&](int quad) {
+        const __m128 samples = _mm_loadu_ps(in + 4 * quad);
+        _mm_storeu_ps(delay + 4 * quad, samples);
+        return _mm_and_ps(samples, magnitude);
+    };
+    const __m128 q0 = take(0);
+    const __m128 q1 = take(1);
+    const __m128 q2 = take(2);
+    const __m128 q3 = take(3);
+    const __m128 q4 = take(4);
+    const __m128 q5 = take(5);
+    const __m128 q6 = take(6);
+    const __m128 q7 = take(7);
+    const __m128 unordered = _mm_or_ps(_mm_or_ps(_mm_cmpunord_ps(q0, q4), _mm_cmpunord_ps(q1, q5)),
+                                       _mm_or_ps(_mm_cmpunord_ps(q2, q6), _mm_cmpunord_ps(q3, q7)));
+    const __m128 half0 = _mm_max_ps(q4, q0);
+    const __m128 half1 = _mm_max_ps(q5, q1);
+    const __m128 half2 = _mm_max_ps(q6, q2);
+    const __m128 half3 = _mm_max_ps(q7, q3);
+    const __m128 quarter0 = _mm_max_ps(half2, half0);
+    const __m128 quarter1 = _mm_max_ps(half3, half1);
+    __m128 folded = _mm_max_ps(quarter1, quarter0);
+    folded = _mm_max_ps(_mm_movehl_ps(folded, folded), folded);
+    const __m128 right = _mm_shuffle_ps(folded, folded, 1);
+    const float peak = _mm_cvtss_f32(_mm_max_ss(right, folded));
+    sides.left = _mm_cvtss_f32(folded);
+    sides.right = _mm_cvtss_f32(right);
+    sides.inRange = _mm_movemask_ps(unordered) == 0 && peak <= 1.0f;
+    return peak;
 }
+
+#else
+
+float copyStep(const float* __restrict in, float* __restrict delay,
+               Limiter::StepSides& sides) noexcept {
+    std::copy_n(in, kStepSamples, delay);
+    sides = {};
+    for (int i = 0; i < kStepSamples; i += 2) {
+        sides.inRange = sides.inRange && std::fabs(in[i]) <= 1.0f && std::fabs(in[i + 1]) <= 1.0f;
+        sides.left = std::max(sides.left, std::fabs(in[i]));
+        sides.right = std::max(sides.right, std::fabs(in[i + 1]));
+    }
+    return peakOfStep(delay);
+}
+
+#endif
 
 } // namespace
 
@@ -67,14 +127,17 @@ Limiter::Limiter(int mixRate)
     : m_delaySteps(delayStepsFor(mixRate)),
       m_releaseDecay(static_cast<float>(
           std::exp(-kStepFrames * 1000.0 / (static_cast<double>(kReleaseMillis) * mixRate)))),
-      m_delay(static_cast<std::size_t>(2 * (delayFrames() + kStepFrames))),
-      m_boundaryLimits(static_cast<std::size_t>(m_delaySteps - 1)),
-      m_releasedGains(static_cast<std::size_t>(m_delaySteps - 1)) {
+      m_ringFrames(delayFrames() + kStepFrames),
+      m_delay(static_cast<std::size_t>(2 * m_ringFrames)),
+      m_stepSides(static_cast<std::size_t>(m_ringFrames / kStepFrames)),
+      m_windowSteps(m_delaySteps - 1), m_boundaryLimits(static_cast<std::size_t>(m_windowSteps)),
+      m_releasedGains(static_cast<std::size_t>(m_windowSteps)) {
     reset();
 }
 
 void Limiter::reset() noexcept {
     std::fill(m_delay.begin(), m_delay.end(), 0.0f);
+    std::fill(m_stepSides.begin(), m_stepSides.end(), StepSides{});
     m_writeFrame = 0;
     // The ring holds one step more than the delay: the step leaving is the one after.
     m_readFrame = kStepFrames;
@@ -84,7 +147,7 @@ void Limiter::reset() noexcept {
     m_windowSlot = 0;
     m_previousStepLimit = 1.0f;
     m_reduction = 0.0f;
-    m_unitySteps = static_cast<int>(m_boundaryLimits.size());
+    m_unitySteps = m_windowSteps;
     m_gainAtStart = 1.0f;
     m_gainAtEnd = 1.0f;
 }
@@ -93,37 +156,70 @@ float Limiter::takeLowestGain() noexcept {
     return std::exchange(m_lowestGain, 1.0f);
 }
 
-void Limiter::process(float* interleavedStereo, int frames) noexcept {
+void Limiter::process(const float* in, float* out, int frames, OutputClip& clip) noexcept {
     while (frames > 0) {
-        // A whole step is the common case; its constant length lets the copies inline.
-        const bool wholeStep = m_stepFill == 0 && frames >= kStepFrames;
-        const int withinStep = wholeStep ? kStepFrames : std::min(frames, kStepFrames - m_stepFill);
-        if (wholeStep) {
-            processWithinStep(interleavedStereo, kStepFrames);
+        int taken = 0;
+        if (m_stepFill == 0 && frames >= kStepFrames) {
+            const int steps = frames / kStepFrames;
+            takeWholeSteps(in, out, steps, clip);
+            taken = steps * kStepFrames;
         } else {
-            processWithinStep(interleavedStereo, withinStep);
+            taken = std::min(frames, kStepFrames - m_stepFill);
+            takePartOfStep(in, out, taken, clip);
         }
-        interleavedStereo += 2 * withinStep;
-        frames -= withinStep;
+        in += 2 * taken;
+        out += 2 * taken;
+        frames -= taken;
     }
 }
 
-void Limiter::processWithinStep(float* interleavedStereo, int frames) noexcept {
-    float* incoming = m_delay.data() + 2 * (m_writeFrame + m_stepFill);
-    const float* leaving = m_delay.data() + 2 * (m_readFrame + m_stepFill);
-    std::copy(interleavedStereo, interleavedStereo + 2 * frames, incoming);
-    if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f) {
-        std::copy(leaving, leaving + 2 * frames, interleavedStereo);
-    } else {
-        const float gainStep = (m_gainAtEnd - m_gainAtStart) / static_cast<float>(kStepFrames);
-        scaleStereo(leaving, interleavedStereo, frames,
-                    m_gainAtStart + gainStep * static_cast<float>(m_stepFill + 1), gainStep);
-        m_lowestGain = std::min({m_lowestGain, m_gainAtStart, m_gainAtEnd});
+// The common case, every step of a mix in whole steps: each is measured as it is taken
+// in, and one that leaves at unity gain needing no clip is copied out.
+void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept {
+    for (int step = 0; step < steps; ++step) {
+        StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
+        const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
+        const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
+        if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
+            clip.pass(m_delay.data() + 2 * m_readFrame, out, kStepFrames, leaving.left,
+                      leaving.right);
+        } else {
+            sendLeaving(out, kStepFrames, clip);
+        }
+        // finishStep()'s first case, the mix that stays below the ceiling, without the call.
+        if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
+            m_gainAtStart = m_gainAtEnd;
+            m_gainAtEnd = 1.0f;
+            advanceStep();
+        } else {
+            finishStep(peak);
+        }
+        in += 2 * kStepFrames;
+        out += 2 * kStepFrames;
     }
+}
+
+void Limiter::takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept {
+    std::copy(in, in + 2 * frames, m_delay.data() + 2 * (m_writeFrame + m_stepFill));
+    m_stepSides[stepAt(m_writeFrame)].inRange = false;
+    sendLeaving(out, frames, clip);
     m_stepFill += frames;
     if (m_stepFill == kStepFrames) {
-        finishStep();
+        finishStep(peakOfStep(m_delay.data() + 2 * m_writeFrame));
     }
+}
+
+// The frames of the step leaving from m_stepFill on, clipped to the output.
+void Limiter::sendLeaving(float* out, int frames, OutputClip& clip) noexcept {
+    const float* leaving = m_delay.data() + 2 * (m_readFrame + m_stepFill);
+    if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f) {
+        clip.clip(leaving, out, frames);
+        return;
+    }
+    const float gainStep = (m_gainAtEnd - m_gainAtStart) / static_cast<float>(kStepFrames);
+    clip.clipScaled(leaving, out, frames,
+                    m_gainAtStart + gainStep * static_cast<float>(m_stepFill + 1), gainStep);
+    m_lowestGain = std::min({m_lowestGain, m_gainAtStart, m_gainAtEnd});
 }
 
 // A step's samples leave scaled by a ramp between the gains at its two boundaries, so
@@ -131,20 +227,27 @@ void Limiter::processWithinStep(float* interleavedStereo, int frames) noexcept {
 // gain a boundary gets is the mean of the released gains over the look-ahead that
 // follows it, each no higher than the lowest limit seen over the look-ahead before it:
 // every term of the mean respects that boundary's limit, and the mean glides.
-void Limiter::finishStep() noexcept {
-    const float peak = peakOfStep(m_delay.data() + 2 * m_writeFrame);
-    const float stepLimit = peak > kCeiling ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
+void Limiter::finishStep(float peak) noexcept {
+    // Once a whole look-ahead of boundaries has needed no reduction and the release has
+    // none left, every limit and released gain in the window is 1, and so is the last
+    // step's limit: a step that needs none (a NaN peak needs none) leaves them all as
+    // they are, and the gain is exactly what the passes below would find, unity, without
+    // them. That is the mix that stays below the ceiling, nearly always.
+    const bool loud = peak > kCeiling;
+    if (!loud && m_unitySteps >= m_windowSteps) {
+        m_gainAtStart = m_gainAtEnd;
+        m_gainAtEnd = 1.0f;
+        advanceStep();
+        return;
+    }
+    const float stepLimit = loud ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
     const auto slot = static_cast<std::size_t>(m_windowSlot);
     const float boundaryLimit = std::min(stepLimit, m_previousStepLimit);
     m_boundaryLimits[slot] = boundaryLimit;
     m_previousStepLimit = stepLimit;
 
-    // Once a whole look-ahead of boundaries has needed no reduction and the release has
-    // none left, every limit and released gain in the window is 1: the gain is exactly
-    // what the passes below would find, unity, without them. That is the mix that
-    // stays below the ceiling, nearly always.
     m_unitySteps = boundaryLimit == 1.0f && m_reduction == 0.0f ? m_unitySteps + 1 : 0;
-    if (m_unitySteps >= static_cast<int>(m_boundaryLimits.size())) {
+    if (m_unitySteps >= m_windowSteps) {
         m_releasedGains[slot] = 1.0f;
         m_gainAtStart = m_gainAtEnd;
         m_gainAtEnd = 1.0f;
@@ -163,17 +266,16 @@ void Limiter::finishStep() noexcept {
     m_releasedGains[slot] = 1.0f - m_reduction;
     const float sum = std::accumulate(m_releasedGains.begin(), m_releasedGains.end(), 0.0f);
     m_gainAtStart = m_gainAtEnd;
-    m_gainAtEnd = sum / static_cast<float>(m_releasedGains.size());
+    m_gainAtEnd = sum / static_cast<float>(m_windowSteps);
     advanceStep();
 }
 
 void Limiter::advanceStep() noexcept {
     // Wrapped by comparison: a division per step would cost more than the rest of it.
-    m_windowSlot = wrapped(m_windowSlot + 1, static_cast<int>(m_releasedGains.size()));
+    m_windowSlot = wrapped(m_windowSlot + 1, m_windowSteps);
     m_stepFill = 0;
-    const int ringFrames = static_cast<int>(m_delay.size() / 2);
-    m_writeFrame = wrapped(m_writeFrame + kStepFrames, ringFrames);
-    m_readFrame = wrapped(m_readFrame + kStepFrames, ringFrames);
+    m_writeFrame = wrapped(m_writeFrame + kStepFrames, m_ringFrames);
+    m_readFrame = wrapped(m_readFrame + kStepFrames, m_ringFrames);
 }
 
 } // namespace pelgra::audio

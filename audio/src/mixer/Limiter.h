@@ -5,7 +5,9 @@
 // get the same gain, so the stereo image never shifts.
 //
 // The gain is worked out once per step of kStepFrames frames and glides linearly across
-// each step: the per-sample work is a copy, a peak and a multiply, which vectorise.
+// each step: the per-sample work is a copy into the delay with the step's peak, and the
+// output clip's pass, which takes the delayed frames (scaled unless the gain is unity)
+// straight from the delay.
 // Everything is allocated at construction, on the application side; the rest runs on
 // the audio side (audio thread only), where process() costs the same for every step.
 #ifndef PELGRA_AUDIO_LIMITER_H
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace pelgra::audio {
+
+class OutputClip;
 
 class Limiter {
 public:
@@ -35,23 +39,37 @@ public:
     // applied stays for takeLowestGain().
     void reset() noexcept;
 
-    // Replaces `frames` interleaved stereo frames by those delayFrames() earlier, each
-    // scaled so that no sample exceeds kCeiling.
-    void process(float* interleavedStereo, int frames) noexcept;
+    // Takes `frames` interleaved stereo frames from `in` and has `clip` write to `out`
+    // those delayFrames() earlier, each scaled so that no sample exceeds kCeiling.
+    void process(const float* in, float* out, int frames, OutputClip& clip) noexcept;
 
     // The lowest gain applied since the previous call (1 when none); watches afresh.
     float takeLowestGain() noexcept;
 
+    // What taking in a whole step showed of it, for when it leaves: where no sample is
+    // NaN or beyond full scale (`inRange`), the clip has nothing to do but copy it, and
+    // the output's peaks are the step's own.
+    struct StepSides {
+        float left = 0.0f;
+        float right = 0.0f;
+        bool inRange = true;
+    };
+
 private:
-    void processWithinStep(float* interleavedStereo, int frames) noexcept;
-    void finishStep() noexcept;
+    void takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept;
+    void takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
+    void sendLeaving(float* out, int frames, OutputClip& clip) noexcept;
+    // `peak`: the highest magnitude of the step just taken in.
+    void finishStep(float peak) noexcept;
     void advanceStep() noexcept;
 
     const int m_delaySteps;
     const float m_releaseDecay;
     // The delayed frames: one step more than the delay, so that a step is written
     // before the step leaving it is read, with neither wrapping.
+    const int m_ringFrames;
     std::vector<float> m_delay;
+    std::vector<StepSides> m_stepSides; // one for each step of the delay
     int m_writeFrame = 0;
     int m_readFrame = 0;
     int m_stepFill = 0;
@@ -59,6 +77,7 @@ private:
     // The highest gain each of the last few step boundaries may have, and the gains the
     // release allowed there; their minimum and mean, over the steps of the look-ahead,
     // make the gain glide down before a peak instead of stepping.
+    const int m_windowSteps;
     std::vector<float> m_boundaryLimits;
     std::vector<float> m_releasedGains;
     int m_windowSlot = 0;

@@ -1,7 +1,5 @@
 #include "mixer/OutputStage.h"
 
-#include "mixer/OutputClip.h"
-
 namespace pelgra::audio {
 
 void OutputStage::beginCallback() noexcept {
@@ -13,13 +11,15 @@ void OutputStage::beginCallback() noexcept {
     m_limiting = wanted;
 }
 
-void OutputStage::finish(float* accumulator, float* out, int frames, bool silentInput,
+void OutputStage::finish(const float* accumulator, float* out, int frames, bool silentInput,
                          float& peakLeft, float& peakRight) noexcept {
     if (m_limiting) {
-        m_limiter.process(accumulator, frames);
+        m_limiter.process(accumulator, out, frames, m_clip);
         countSilentInput(silentInput, frames);
+    } else {
+        m_clip.clip(accumulator, out, frames);
     }
-    clipToOutput(accumulator, out, frames, peakLeft, peakRight);
+    m_clip.takePeaks(peakLeft, peakRight);
 }
 
 void OutputStage::countSilentInput(bool silentInput, int frames) noexcept {
