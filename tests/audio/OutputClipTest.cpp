@@ -8,11 +8,20 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using pelgra::audio::OutputClip;
+
+// The peaks of the left and the right side since the previous look.
+std::pair<float, float> takePeaks(OutputClip& clip) {
+    float left = -1.0f;
+    float right = -1.0f;
+    clip.takePeaks(left, right);
+    return {left, right};
+}
 
 TEST(OutputClip, ClampsEachSampleAndReportsEachSidesPeak) {
     OutputClip clip;
@@ -25,11 +34,7 @@ TEST(OutputClip, ClampsEachSampleAndReportsEachSidesPeak) {
     const std::vector<float> expected = {0.25f, -0.125f, 1.0f,   0.5f, -0.75f,
                                          -1.0f, 0.0f,    0.375f, 0.5f, 0.625f};
     EXPECT_EQ(out, expected);
-    float left = -1.0f;
-    float right = -1.0f;
-    clip.takePeaks(left, right);
-    EXPECT_EQ(left, 1.0f);
-    EXPECT_EQ(right, 1.0f);
+    EXPECT_EQ(takePeaks(clip), std::make_pair(1.0f, 1.0f));
 
     // Taken afresh, and over two calls: quiet on the left but for the frame left over
     // of the second, the right's peak in the first's second pair.
@@ -38,18 +43,14 @@ TEST(OutputClip, ClampsEachSampleAndReportsEachSidesPeak) {
     EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 8), quiet);
     const std::vector<float> last = {0.75f, 0.0f, -0.125f, 0.0f, 0.0625f, 0.0f};
     clip.clip(last.data(), out.data(), 3);
-    clip.takePeaks(left, right);
-    EXPECT_EQ(left, 0.75f);
-    EXPECT_EQ(right, 0.5f);
+    EXPECT_EQ(takePeaks(clip), std::make_pair(0.75f, 0.5f));
 
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<float> damaged = {nan, 0.5f, 0.25f, nan};
     clip.clip(damaged.data(), out.data(), 2);
     EXPECT_TRUE(std::isnan(out[0]));
     EXPECT_TRUE(std::isnan(out[3]));
-    clip.takePeaks(left, right);
-    EXPECT_EQ(left, 0.25f);
-    EXPECT_EQ(right, 0.5f);
+    EXPECT_EQ(takePeaks(clip), std::make_pair(0.25f, 0.5f));
 }
 
 TEST(OutputClip, ScalesEachFrameByTheRampBeforeClipping) {
@@ -62,11 +63,7 @@ TEST(OutputClip, ScalesEachFrameByTheRampBeforeClipping) {
     const std::vector<float> expected = {0.5f, -1.0f, 0.875f,   -0.4375f, 0.75f,
                                          1.0f, 1.0f,  -0.3125f, -1.0f,    0.875f};
     EXPECT_EQ(out, expected);
-    float left = -1.0f;
-    float right = -1.0f;
-    clip.takePeaks(left, right);
-    EXPECT_EQ(left, 1.0f);
-    EXPECT_EQ(right, 1.0f);
+    EXPECT_EQ(takePeaks(clip), std::make_pair(1.0f, 1.0f));
 }
 
 } // namespace
