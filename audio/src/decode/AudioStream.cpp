@@ -31,7 +31,15 @@ constexpr float kMaxAmplitude = 64.0f;
 
 // A damaged float file can hold NaN, infinities or absurd magnitudes. One such value
 // would poison the whole mix, spread by the resampler's filter and the voices' sum:
-// silence the first and bound the rest.
+// silence the first and bound the rest. Written as selects on the magnitude, with no
+// branch and no library call, so that the compiler vectorises a loop of it (a NaN fails
+// both comparisons).
+float mixable(float value) noexcept {
+    const float magnitude = std::fabs(value);
+    const float bounded = magnitude <= kMaxAmplitude ? value : std::copysign(kMaxAmplitude, value);
+    return magnitude <= std::numeric_limits<float>::max() ? bounded : 0.0f;
+}
+
 #if defined(__SSE2__) || defined(_M_X64)
 
 // Four values at a time: the magnitude bounded by a packed min and given back its sign,
@@ -59,23 +67,15 @@ void makeMixable(float* values, std::size_t count) noexcept {
         i += 4;
     }
     for (; i < count; ++i) {
-        const float magnitude = std::fabs(values[i]);
-        const float bounded = std::copysign(std::min(magnitude, kMaxAmplitude), values[i]);
-        values[i] = magnitude <= std::numeric_limits<float>::max() ? bounded : 0.0f;
+        values[i] = mixable(values[i]);
     }
 }
 
 #else
 
-// Written as selects on the magnitude, with no branch and no library call, so that the
-// compiler vectorises it (a NaN fails both comparisons).
 void makeMixable(float* values, std::size_t count) noexcept {
     for (std::size_t i = 0; i < count; ++i) {
-        const float value = values[i];
-        const float magnitude = std::fabs(value);
-        const float bounded =
-            magnitude <= kMaxAmplitude ? value : std::copysign(kMaxAmplitude, value);
-        values[i] = magnitude <= std::numeric_limits<float>::max() ? bounded : 0.0f;
+        values[i] = mixable(values[i]);
     }
 }
 

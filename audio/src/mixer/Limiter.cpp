@@ -173,6 +173,21 @@ void Limiter::process(const float* in, float* out, int frames, OutputClip& clip)
     }
 }
 
+// The mix that stays below the ceiling, nearly always. Once a whole look-ahead of
+// boundaries has needed no reduction and the release has none left, every limit and
+// released gain in the window is 1, and so is the last step's limit: a step that needs
+// none (a NaN peak needs none) leaves them all as they are, and the gain is exactly
+// what finishStep()'s passes would find, unity, without them.
+bool Limiter::stayAtUnity(float peak) noexcept {
+    if (peak > kCeiling || m_unitySteps < m_windowSteps) {
+        return false;
+    }
+    m_gainAtStart = m_gainAtEnd;
+    m_gainAtEnd = 1.0f;
+    advanceStep();
+    return true;
+}
+
 // The common case, every step of a mix in whole steps: each is measured as it is taken
 // in, and one that leaves at unity gain needing no clip is copied out.
 void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept {
@@ -186,12 +201,7 @@ void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip&
         } else {
             sendLeaving(out, kStepFrames, clip);
         }
-        // finishStep()'s first case, the mix that stays below the ceiling, without the call.
-        if (!(peak > kCeiling) && m_unitySteps >= m_windowSteps) {
-            m_gainAtStart = m_gainAtEnd;
-            m_gainAtEnd = 1.0f;
-            advanceStep();
-        } else {
+        if (!stayAtUnity(peak)) {
             finishStep(peak);
         }
         in += 2 * kStepFrames;
@@ -205,7 +215,10 @@ void Limiter::takePartOfStep(const float* in, float* out, int frames, OutputClip
     sendLeaving(out, frames, clip);
     m_stepFill += frames;
     if (m_stepFill == kStepFrames) {
-        finishStep(peakOfStep(m_delay.data() + 2 * m_writeFrame));
+        const float peak = peakOfStep(m_delay.data() + 2 * m_writeFrame);
+        if (!stayAtUnity(peak)) {
+            finishStep(peak);
+        }
     }
 }
 
@@ -228,19 +241,7 @@ void Limiter::sendLeaving(float* out, int frames, OutputClip& clip) noexcept {
 // follows it, each no higher than the lowest limit seen over the look-ahead before it:
 // every term of the mean respects that boundary's limit, and the mean glides.
 void Limiter::finishStep(float peak) noexcept {
-    // Once a whole look-ahead of boundaries has needed no reduction and the release has
-    // none left, every limit and released gain in the window is 1, and so is the last
-    // step's limit: a step that needs none (a NaN peak needs none) leaves them all as
-    // they are, and the gain is exactly what the passes below would find, unity, without
-    // them. That is the mix that stays below the ceiling, nearly always.
-    const bool loud = peak > kCeiling;
-    if (!loud && m_unitySteps >= m_windowSteps) {
-        m_gainAtStart = m_gainAtEnd;
-        m_gainAtEnd = 1.0f;
-        advanceStep();
-        return;
-    }
-    const float stepLimit = loud ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
+    const float stepLimit = peak > kCeiling ? std::max(kCeiling / peak, kDeepestGain) : 1.0f;
     const auto slot = static_cast<std::size_t>(m_windowSlot);
     const float boundaryLimit = std::min(stepLimit, m_previousStepLimit);
     m_boundaryLimits[slot] = boundaryLimit;

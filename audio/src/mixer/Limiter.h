@@ -59,7 +59,10 @@ private:
     void takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept;
     void takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
     void sendLeaving(float* out, int frames, OutputClip& clip) noexcept;
-    // `peak`: the highest magnitude of the step just taken in.
+    // Each finishes the step just taken in, whose highest magnitude is `peak`:
+    // stayAtUnity() where the gain stays at unity without finishStep()'s passes, which
+    // it says by returning true.
+    bool stayAtUnity(float peak) noexcept;
     void finishStep(float peak) noexcept;
     void advanceStep() noexcept;
 
