@@ -2,6 +2,7 @@
 // pulseaudio driver): the mix goes on at real time while the server is gone, comes back
 // by itself when it returns, follows a new default sink, and no call waits on a frozen
 // server. The bounds are the promised figures, loose for a loaded machine.
+#include "MixingRate.h"
 #include "PelgraAudio.h"
 #include "PulseServer.h"
 #include "SignalMeasures.h"
@@ -80,29 +81,6 @@ protected:
     testsupport::ScratchFolder m_files;
 };
 
-// The mixing rate over about two seconds, timed at the moments the count moves (polled
-// each millisecond), so that the size of a callback's block does not count.
-double mixingRate() {
-    const auto nextCount = [](Clock::time_point& when) {
-        PelgraAudioStats figures{};
-        PelgraAudio_GetStats(&figures);
-        const unsigned long long before = figures.framesMixed;
-        const auto giveUp = Clock::now() + milliseconds(1000);
-        while (figures.framesMixed == before && Clock::now() < giveUp) {
-            std::this_thread::sleep_for(milliseconds(1));
-            PelgraAudio_GetStats(&figures);
-        }
-        when = Clock::now();
-        return figures.framesMixed;
-    };
-    Clock::time_point start;
-    Clock::time_point end;
-    const unsigned long long first = nextCount(start);
-    std::this_thread::sleep_for(milliseconds(2000));
-    const unsigned long long last = nextCount(end);
-    return static_cast<double>(last - first) / std::chrono::duration<double>(end - start).count();
-}
-
 // The server goes: the mix keeps the library's own clock. It comes back: the loop is heard
 // on it again, the game having done nothing.
 TEST_F(DeviceRecoveryTest, ALostServerKeepsTheClockAndAReturningOnePlaysTheLoopAgain) {
@@ -113,7 +91,7 @@ TEST_F(DeviceRecoveryTest, ALostServerKeepsTheClockAndAReturningOnePlaysTheLoopA
 
     m_server.kill();
     ASSERT_TRUE(within(milliseconds(2000), [&] { return lost(); }));
-    EXPECT_NEAR(mixingRate(), kRate, kRate * 0.01);
+    EXPECT_NEAR(measure::mixingRate(milliseconds(2000)), kRate, kRate * 0.01);
     PelgraAudioOutputState state = outputState();
     EXPECT_EQ(state.losses, 1u);
     EXPECT_EQ(state.reopens, 0u);

@@ -1,6 +1,8 @@
-// The null output mixes on a thread of the library, in real time; a forked child of a
-// process where it runs may close its copy of the library and start anew.
+// The null output mixes on a thread of the library, in real time, and makes up the time its
+// thread was held up; a forked child of a process where it runs may close its copy of the
+// library and start anew.
 #include "DemoSongs.h"
+#include "MixingRate.h"
 #include "PelgraAudio.h"
 #include "TestSounds.h"
 
@@ -13,6 +15,10 @@
 
 #if !defined(_WIN32)
 #include <csignal>
+#include <ctime>
+#include <dirent.h>
+#include <fstream>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -42,6 +48,55 @@ TEST(NullOutputTest, MixesOnItsOwnThreadUntilClosed) {
 }
 
 #if !defined(_WIN32)
+// The id of this process's thread named `name`, or 0.
+pid_t threadNamed(const std::string& name) {
+    DIR* tasks = opendir("/proc/self/task");
+    pid_t found = 0;
+    while (dirent* entry = tasks != nullptr ? readdir(tasks) : nullptr) {
+        std::string comm;
+        std::getline(std::ifstream(std::string("/proc/self/task/") + entry->d_name + "/comm"),
+                     comm);
+        if (comm == name) {
+            found = static_cast<pid_t>(std::stoi(entry->d_name));
+        }
+    }
+    if (tasks != nullptr) {
+        closedir(tasks);
+    }
+    return found;
+}
+
+// A busy machine's stand-in: holds up the thread the signal lands on for 60 ms.
+void holdUp(int /*signal*/) {
+    const timespec pause{0, 60'000'000};
+    nanosleep(&pause, nullptr);
+}
+
+// Mixing goes on at real time after the mixing thread was held up (three times 60 ms in
+// a second): the lost time is made up, not dropped, so songs and sounds keep their pace.
+TEST(NullOutputTest, MakesUpTheTimeItsThreadWasHeldUp) {
+    ASSERT_EQ(PelgraAudio_SetOutput("null"), 1);
+    ASSERT_EQ(FSOUND_Init(48000, 8, 0), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const pid_t mixThread = threadNamed("pelgra-mix");
+    ASSERT_NE(mixThread, 0);
+    struct sigaction hold {};
+    hold.sa_handler = holdUp;
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGUSR1, &hold, &before), 0);
+
+    const double rate = measure::mixingRate(std::chrono::milliseconds(1500), [&] {
+        for (int stall = 0; stall < 3; ++stall) {
+            syscall(SYS_tgkill, getpid(), mixThread, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+    });
+    EXPECT_NEAR(rate, 48000, 48000 * 0.02);
+    FSOUND_Close();
+    sigaction(SIGUSR1, &before, nullptr);
+    PelgraAudio_SetOutput(nullptr);
+}
+
 // In a forked child: starts the library anew on the manual output and plays the song
 // from `songFile`; true when it is heard (its song worker runs in this process).
 bool startsAnewAndPlays(const std::string& songFile) {

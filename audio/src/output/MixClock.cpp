@@ -35,13 +35,18 @@ void MixClock::run(Mixer& mixer) {
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(m_bufferFrames) / m_mixRate));
+    // A wake-up late by less than this is made up with blocks rendered back to back, so a
+    // busy machine's scheduling delays do not slow the mix's clock (songs, streams and
+    // sounds' positions keep real time, as on a device). A longer stall (a suspended
+    // machine, a debugger) is not replayed at speed: the clock goes on from now.
+    constexpr auto kMostCaughtUp = std::chrono::milliseconds(250);
     auto deadline = Clock::now();
     while (m_running.load(std::memory_order_relaxed)) {
         mixer.render(m_buffer.data(), m_bufferFrames);
         deadline += period;
         const auto now = Clock::now();
-        if (deadline < now - period) {
-            deadline = now; // fell behind (the machine was busy): do not rush to catch up
+        if (deadline < now - kMostCaughtUp) {
+            deadline = now;
         }
         std::this_thread::sleep_until(deadline);
     }

@@ -18,7 +18,8 @@ public:
     MixClock(const MixClock&) = delete;
     MixClock& operator=(const MixClock&) = delete;
 
-    // Renders `bufferFrames` at a time, one block per block's duration, until stop().
+    // Renders `bufferFrames` at a time, one block per block's duration, until stop();
+    // a late wake-up is made up (up to 250 ms of it), so the mix keeps real time.
     // `mixer` must outlive stop(). False when no thread could be started. Application
     // side; never while it runs.
     bool start(Mixer& mixer);
