@@ -189,7 +189,8 @@ void songVolumeBlock(benchmark::State& state) {
     const std::vector<float> frames(2 * kMixBlock, 0.25f);
     std::vector<float> out(2 * kMixBlock, 0.0f);
     for (auto _ : state) {
-        volume.mix(out.data(), frames.data(), kMixBlock, 1.0f, 0.0f, 1.0f, 0.0f);
+        volume.mix(out.data(), frames.data(), kMixBlock, 1.0f, 0.0f, 1.0f, 0.0f,
+                   pelgra::audio::MixInto::Add);
         benchmark::DoNotOptimize(out.data());
     }
 }

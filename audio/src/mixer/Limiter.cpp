@@ -1,6 +1,7 @@
 #include "mixer/Limiter.h"
 
 #include "mixer/OutputClip.h"
+#include "platform/ForceInline.h"
 
 #include <algorithm>
 #include <array>
@@ -68,9 +69,10 @@ int wrapped(int position, int size) {
 // Copies a whole step into the delay and returns peakOfStep() of it: the same folds of
 // the same lanes, on the registers the copy loaded. std::max(a, b) is b where a < b and
 // otherwise a, NaN or not, which is _mm_max_ps(b, a). Folded down to two lanes, the
-// lanes hold one side each: without a NaN among them, the peaks of the sides.
-float copyStep(const float* __restrict in, float* __restrict delay,
-               Limiter::StepSides& sides) noexcept {
+// lanes hold one side each: without a NaN among them, the peaks of the sides. Called
+// rather than inlined, it would cost a sixth more than its own work.
+PELGRA_AUDIO_FORCE_INLINE float copyStep(const float* __restrict in, float* __restrict delay,
+                                         Limiter::StepSides& sides) noexcept {
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     // Written out, not as a loop, which the compiler would split into a call to memmove
     // and a loop that loads the step a second time.
@@ -188,25 +190,82 @@ bool Limiter::stayAtUnity(float peak) noexcept {
     return true;
 }
 
-// The common case, every step of a mix in whole steps: each is measured as it is taken
-// in, and one that leaves at unity gain needing no clip is copied out.
+// The common case, every step of a mix in whole steps: runs at unity gain, and between
+// them the steps of a reduction and its release, one at a time.
 void Limiter::takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept {
-    for (int step = 0; step < steps; ++step) {
+    while (steps > 0) {
+        const int atUnity = takeStepsAtUnity(in, out, steps, clip);
+        in += 2 * kStepFrames * atUnity;
+        out += 2 * kStepFrames * atUnity;
+        steps -= atUnity;
+        if (steps == 0) {
+            return;
+        }
         StepSides& incoming = m_stepSides[stepAt(m_writeFrame)];
         const float peak = copyStep(in, m_delay.data() + 2 * m_writeFrame, incoming);
-        const StepSides& leaving = m_stepSides[stepAt(m_readFrame)];
-        if (m_gainAtStart == 1.0f && m_gainAtEnd == 1.0f && leaving.inRange) {
-            clip.pass(m_delay.data() + 2 * m_readFrame, out, kStepFrames, leaving.left,
-                      leaving.right);
-        } else {
-            sendLeaving(out, kStepFrames, clip);
-        }
+        sendLeaving(out, kStepFrames, clip);
         if (!stayAtUnity(peak)) {
             finishStep(peak);
         }
         in += 2 * kStepFrames;
         out += 2 * kStepFrames;
+        --steps;
     }
+}
+
+// Whole steps while the gain stays at unity (see stayAtUnity()), as it does for nearly
+// every step of a mix; the run ends after a step that needs a reduction, which
+// finishStep() takes. The positions live in locals meanwhile: kept in members, they
+// would be read again after every store to the output, which may be any float. Returns
+// the steps taken, none where the gain is not at unity.
+int Limiter::takeStepsAtUnity(const float* in, float* out, int steps, OutputClip& clip) noexcept {
+    if (m_gainAtStart != 1.0f || m_gainAtEnd != 1.0f || m_unitySteps < m_windowSteps) {
+        return 0;
+    }
+    // A step of the delay, as a pointer to its frames and one to what taking it in showed.
+    struct Cursor {
+        float* frames;
+        StepSides* sides;
+    };
+    float* const delay = m_delay.data();
+    StepSides* const sides = m_stepSides.data();
+    const StepSides* const sidesEnd = sides + m_stepSides.size();
+    const auto at = [&](int frame) { return Cursor{delay + 2 * frame, sides + stepAt(frame)}; };
+    const auto next = [&](Cursor& cursor) {
+        cursor.frames += 2 * kStepFrames;
+        if (++cursor.sides == sidesEnd) {
+            cursor = {delay, sides};
+        }
+    };
+    Cursor write = at(m_writeFrame);
+    Cursor read = at(m_readFrame);
+    int taken = 0;
+    float peak = 0.0f;
+    while (taken < steps) {
+        peak = copyStep(in, write.frames, *write.sides);
+        if (read.sides->inRange) {
+            clip.pass(read.frames, out, kStepFrames, read.sides->left, read.sides->right);
+        } else {
+            clip.clip(read.frames, out, kStepFrames);
+        }
+        in += 2 * kStepFrames;
+        out += 2 * kStepFrames;
+        ++taken;
+        if (peak > kCeiling) {
+            break;
+        }
+        next(write);
+        next(read);
+    }
+    m_writeFrame = static_cast<int>(write.frames - delay) / 2;
+    m_readFrame = static_cast<int>(read.frames - delay) / 2;
+    if (peak > kCeiling) {
+        m_windowSlot = (m_windowSlot + taken - 1) % m_windowSteps;
+        finishStep(peak);
+    } else {
+        m_windowSlot = (m_windowSlot + taken) % m_windowSteps;
+    }
+    return taken;
 }
 
 void Limiter::takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept {

@@ -57,6 +57,7 @@ public:
 
 private:
     void takeWholeSteps(const float* in, float* out, int steps, OutputClip& clip) noexcept;
+    int takeStepsAtUnity(const float* in, float* out, int steps, OutputClip& clip) noexcept;
     void takePartOfStep(const float* in, float* out, int frames, OutputClip& clip) noexcept;
     void sendLeaving(float* out, int frames, OutputClip& clip) noexcept;
     // Each finishes the step just taken in, whose highest magnitude is `peak`:

@@ -47,42 +47,54 @@ void mixCentre(float* __restrict monoAccumulator, const float* __restrict mono, 
     }
 }
 
+namespace {
+
+template <MixInto kInto> void put(float& to, float value) {
+    if constexpr (kInto == MixInto::Add) {
+        to += value;
+    } else {
+        to = value;
+    }
+}
+
 // A song's frames come this way, every block: the steady loop goes in turns of 16
 // samples, as mixCentre's does.
-void mixStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
-               float gain, float gainStep) noexcept {
+template <MixInto kInto>
+void putStereoFrames(float* __restrict stereoAccumulator, const float* __restrict stereo,
+                     int frames, float gain, float gainStep) noexcept {
     if (gainStep == 0.0f) {
         constexpr int kTurn = 16;
         int i = 0;
         for (; i + kTurn <= 2 * frames; i += kTurn) {
             for (int k = i; k < i + kTurn; ++k) {
-                stereoAccumulator[k] += stereo[k] * gain;
+                put<kInto>(stereoAccumulator[k], stereo[k] * gain);
             }
         }
         for (; i < 2 * frames; ++i) {
-            stereoAccumulator[i] += stereo[i] * gain;
+            put<kInto>(stereoAccumulator[i], stereo[i] * gain);
         }
         return;
     }
     for (int i = 0; i < frames; ++i) {
         const float frameGain = gain + gainStep * static_cast<float>(i);
-        stereoAccumulator[2 * i] += stereo[2 * i] * frameGain;
-        stereoAccumulator[2 * i + 1] += stereo[2 * i + 1] * frameGain;
+        put<kInto>(stereoAccumulator[2 * i], stereo[2 * i] * frameGain);
+        put<kInto>(stereoAccumulator[2 * i + 1], stereo[2 * i + 1] * frameGain);
     }
 }
 
-void scaleStereo(float* __restrict stereoAccumulator, const float* __restrict stereo, int frames,
-                 float gain, float gainStep) noexcept {
-    if (gainStep == 0.0f) {
-        for (int i = 0; i < 2 * frames; ++i) {
-            stereoAccumulator[i] = stereo[i] * gain;
-        }
-        return;
-    }
-    for (int i = 0; i < frames; ++i) {
-        const float frameGain = gain + gainStep * static_cast<float>(i);
-        stereoAccumulator[2 * i] = stereo[2 * i] * frameGain;
-        stereoAccumulator[2 * i + 1] = stereo[2 * i + 1] * frameGain;
+} // namespace
+
+void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
+               float gainStep) noexcept {
+    putStereoFrames<MixInto::Add>(stereoAccumulator, stereo, frames, gain, gainStep);
+}
+
+void putStereo(MixInto into, float* stereoAccumulator, const float* stereo, int frames, float gain,
+               float gainStep) noexcept {
+    if (into == MixInto::Add) {
+        putStereoFrames<MixInto::Add>(stereoAccumulator, stereo, frames, gain, gainStep);
+    } else {
+        putStereoFrames<MixInto::Replace>(stereoAccumulator, stereo, frames, gain, gainStep);
     }
 }
 

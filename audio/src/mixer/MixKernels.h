@@ -6,6 +6,11 @@
 
 namespace pelgra::audio {
 
+// How frames meet the block they are mixed into: added to what it holds, or written over
+// it where it holds nothing yet (the first of a block's sources when no voice played),
+// which spares the clearing of the block beforehand.
+enum class MixInto { Add, Replace };
+
 void mixMono(float* stereoAccumulator, const float* mono, int frames, float gain,
              float gainStep) noexcept;
 // As mixMono, but to a mono accumulator: the centred voices' bus, folded into the
@@ -14,9 +19,9 @@ void mixCentre(float* monoAccumulator, const float* mono, int frames, float gain
                float gainStep) noexcept;
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
-// As mixStereo, but writing over what the accumulator held instead of adding to it.
-void scaleStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
-                 float gainStep) noexcept;
+// As mixStereo, or writing over what the accumulator held, as `into` says.
+void putStereo(MixInto into, float* stereoAccumulator, const float* stereo, int frames, float gain,
+               float gainStep) noexcept;
 
 } // namespace pelgra::audio
 

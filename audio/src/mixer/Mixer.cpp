@@ -401,9 +401,9 @@ void Mixer::mixVoices(MixBuses& buses, int frames) noexcept {
 
 void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept {
     float* accumulator = m_accumulator.data();
-    clearStereo(accumulator, frames);
     const bool anyVoice = m_voicesInUse > 0 || m_tailsFading > 0;
     if (anyVoice) {
+        clearStereo(accumulator, frames);
         float* centre = m_centreAccumulator.data();
         std::memset(centre, 0, static_cast<std::size_t>(frames) * sizeof(float));
         MixBuses buses{accumulator, centre};
@@ -416,11 +416,12 @@ void Mixer::mixBlock(float* out, int frames, float& peakLeft, float& peakRight) 
         }
     }
     m_voicesMixed = m_voicesInUse > 0 || m_tailsFading > 0;
-    const bool anySource = mixSources(accumulator, frames);
+    const bool anySource =
+        mixSources(accumulator, frames, anyVoice ? MixInto::Add : MixInto::Replace);
     m_outputStage.finish(accumulator, out, frames, !anyVoice && !anySource, peakLeft, peakRight);
 }
 
-bool Mixer::mixSources(float* accumulator, int frames) noexcept {
+bool Mixer::mixSources(float* accumulator, int frames, MixInto into) noexcept {
     // Like the master gain, a change of the music gain glides over one block, unless no
     // source was mixed before: a song attached after the change starts at the new gain.
     // Each source folds it into its own gain and adds straight to the accumulator.
@@ -439,12 +440,23 @@ bool Mixer::mixSources(float* accumulator, int frames) noexcept {
             continue;
         }
         anySource = true;
-        source->mixScaled(accumulator, frames, from, step);
+        // The first source of a block without voices writes the block instead of adding
+        // to a cleared one (a lone song, as often): only what it left is cleared.
+        const int mixed = source->mixScaled(accumulator, frames, from, step, into);
+        if (into == MixInto::Replace) {
+            if (mixed < frames) {
+                clearStereo(accumulator + 2 * mixed, frames - mixed);
+            }
+            into = MixInto::Add;
+        }
         // A change that makes it sound again comes with a wake, taken at the next
         // callback: one that raced with this check is not lost.
         if (source->resting()) {
             m_awakeSources &= ~bit;
         }
+    }
+    if (into == MixInto::Replace) {
+        clearStereo(accumulator, frames);
     }
     m_sourcesMixed = anySource;
     return anySource;

@@ -125,7 +125,9 @@ private:
     void markBusy(int voice) noexcept;
     void mixBlock(float* out, int frames, float& peakLeft, float& peakRight) noexcept;
     // Adds the stream sources at the music gain; false when no slot held one awake.
-    bool mixSources(float* accumulator, int frames) noexcept;
+    // `into`: whether the accumulator holds the voices' mix, or nothing yet (it then
+    // holds the sources' mix, or silence, after).
+    bool mixSources(float* accumulator, int frames, MixInto into) noexcept;
     // The slots woken since the last callback are pulled again.
     void takeWokenSources() noexcept;
     void awaitSources(int frames) noexcept;

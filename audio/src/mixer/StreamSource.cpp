@@ -12,15 +12,15 @@ namespace {
 constexpr int kScratchFrames = 256;
 } // namespace
 
-int StreamSource::mixScaled(float* interleavedStereo, int frames, float gain,
-                            float gainStep) noexcept {
+int StreamSource::mixScaled(float* interleavedStereo, int frames, float gain, float gainStep,
+                            MixInto into) noexcept {
     float scratch[2 * kScratchFrames];
     int added = 0;
     for (int done = 0; done < frames;) {
         const int chunk = std::min(kScratchFrames, frames - done);
         std::memset(scratch, 0, sizeof(float) * static_cast<std::size_t>(2 * chunk));
         const int got = mixInto(scratch, chunk);
-        mixStereo(interleavedStereo + 2 * done, scratch, got,
+        putStereo(into, interleavedStereo + 2 * done, scratch, got,
                   gain + gainStep * static_cast<float>(done), gainStep);
         added += got;
         done += chunk;

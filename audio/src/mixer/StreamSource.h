@@ -7,6 +7,8 @@
 #ifndef PELGRA_AUDIO_STREAM_SOURCE_H
 #define PELGRA_AUDIO_STREAM_SOURCE_H
 
+#include "mixer/MixKernels.h"
+
 namespace pelgra::audio {
 
 class StreamSource {
@@ -20,11 +22,13 @@ public:
     virtual int mixInto(float* interleavedStereo, int frames) noexcept = 0;
 
     // As mixInto(), with the frames scaled by a gain that moves linearly from `gain` by
-    // `gainStep` per frame (the mixer's music gain). This one mixes the source's frames
-    // into a scratch block on the stack and adds that: a source that can fold the gain
-    // into its own mix overrides it and saves the pass.
-    virtual int mixScaled(float* interleavedStereo, int frames, float gain,
-                          float gainStep) noexcept;
+    // `gainStep` per frame (the mixer's music gain), and added or, where `into` says
+    // Replace, written over what `interleavedStereo` held (the frames past those
+    // returned are then left as they were, for the mixer to clear). This one mixes the
+    // source's frames into a scratch block on the stack and puts that: a source that can
+    // fold the gain into its own mix overrides it and saves the pass.
+    virtual int mixScaled(float* interleavedStereo, int frames, float gain, float gainStep,
+                          MixInto into) noexcept;
 
     // True when mixInto() would add nothing until an application thread changes the
     // source (a stopped or paused song whose fade-out has been mixed): the mixer then

@@ -293,10 +293,11 @@ void Song::startOver(std::uint32_t epoch) noexcept {
 }
 
 int Song::mixInto(float* interleavedStereo, int frames) noexcept {
-    return mixScaled(interleavedStereo, frames, 1.0f, 0.0f);
+    return mixScaled(interleavedStereo, frames, 1.0f, 0.0f, MixInto::Add);
 }
 
-int Song::mixScaled(float* interleavedStereo, int frames, float gain, float gainStep) noexcept {
+int Song::mixScaled(float* interleavedStereo, int frames, float gain, float gainStep,
+                    MixInto into) noexcept {
     if (frames <= 0 || m_ringClaim.test_and_set(std::memory_order_acquire)) {
         return 0;
     }
@@ -312,8 +313,8 @@ int Song::mixScaled(float* interleavedStereo, int frames, float gain, float gain
         // The frames before m_epochStart are the song before the latest play(): fade
         // them out if they are audible, then skip to the song's new beginning.
         const std::uint64_t start = m_epochStart.load(std::memory_order_relaxed);
-        mixed =
-            mixFading(interleavedStereo, frames, position, start - position, false, gain, gainStep);
+        mixed = mixFading(interleavedStereo, frames, position, start - position, false, gain,
+                          gainStep, into);
         if (faded() || position == start) {
             m_fade.jumpTo(0.0f);
             position = start;
@@ -325,7 +326,7 @@ int Song::mixScaled(float* interleavedStereo, int frames, float gain, float gain
                              (command & kEpochMask) == ringEpoch;
         mixed +=
             mixFading(interleavedStereo + 2 * mixed, frames - mixed, position, written - position,
-                      audible, gain + gainStep * static_cast<float>(mixed), gainStep);
+                      audible, gain + gainStep * static_cast<float>(mixed), gainStep, into);
     }
     m_ring->publishRead(position);
     m_ringClaim.clear(std::memory_order_release);
@@ -364,7 +365,7 @@ bool Song::faded() const noexcept {
 }
 
 int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
-                    bool audible, float scale, float scaleStep) noexcept {
+                    bool audible, float scale, float scaleStep, MixInto into) noexcept {
     aimFade(audible);
     const int wanted = static_cast<int>(std::min<std::uint64_t>(frames, available));
     int mixed = 0;
@@ -377,7 +378,7 @@ int Song::mixFading(float* out, int frames, std::uint64_t& position, std::uint64
         const float gainStart = m_fade.value();
         const float gainStep = (m_fade.valueAfter(run) - gainStart) / static_cast<float>(run);
         m_volume.mix(out + 2 * mixed, m_ring->frame(position), run, gainStart, gainStep,
-                     scale + scaleStep * static_cast<float>(mixed), scaleStep);
+                     scale + scaleStep * static_cast<float>(mixed), scaleStep, into);
         m_fade.advance(run);
         mixed += run;
         position += run;

@@ -110,8 +110,8 @@ public:
 
     int mixInto(float* interleavedStereo, int frames) noexcept override;
     // Folds the gain into the song's own volume and fades: one pass from ring to mix.
-    int mixScaled(float* interleavedStereo, int frames, float gain,
-                  float gainStep) noexcept override;
+    int mixScaled(float* interleavedStereo, int frames, float gain, float gainStep,
+                  MixInto into) noexcept override;
 
     // Stopped or paused, and the audio thread has mixed its fade-out to the end: until
     // the next play(), stop() or setPaused(), mixing it adds nothing. A playing song
@@ -129,9 +129,10 @@ private:
     void renderFrames(std::uint64_t frames) noexcept;
     // Audio thread: mixes up to `frames` frames from `position`, `available` at most,
     // fading towards `audible`, under the outer gain `scale` (moving by `scaleStep` a
-    // frame); stops early when faded out. Returns the frames mixed.
+    // frame), put into `out` as `into` says; stops early when faded out. Returns the
+    // frames mixed.
     int mixFading(float* out, int frames, std::uint64_t& position, std::uint64_t available,
-                  bool audible, float scale, float scaleStep) noexcept;
+                  bool audible, float scale, float scaleStep, MixInto into) noexcept;
     // Turns the fade towards full level or silence, if it is not heading there already.
     void aimFade(bool audible) noexcept;
     // Silent and staying so: nothing of the song is heard.

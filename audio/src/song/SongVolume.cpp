@@ -23,6 +23,17 @@ static_assert(SongVolume::kMaxFadeFrames <= static_cast<std::int64_t>(kFramesMas
 // Gains are worked out this many frames at a time, on the stack.
 constexpr int kChunkFrames = 256;
 
+// One frame of `in` scaled by `gain`, added to `out` or written over it.
+void put(MixInto into, float* out, const float* in, float gain) {
+    if (into == MixInto::Add) {
+        out[0] += in[0] * gain;
+        out[1] += in[1] * gain;
+    } else {
+        out[0] = in[0] * gain;
+        out[1] = in[1] * gain;
+    }
+}
+
 float gainOf(int volume) {
     return static_cast<float>(volume) / static_cast<float>(SongVolume::kMaxVolume);
 }
@@ -137,8 +148,12 @@ void SongVolume::fadeGains(float* gains, int frames) noexcept {
 }
 
 void SongVolume::mixSteady(float* accumulator, const float* stereo, int frames, float gain,
-                           float gainStep, float scale, float scaleStep) const noexcept {
+                           float gainStep, float scale, float scaleStep,
+                           MixInto into) const noexcept {
     if (m_level == 0.0f) {
+        if (into == MixInto::Replace) {
+            std::fill(accumulator, accumulator + 2 * frames, 0.0f);
+        }
         return;
     }
     // With one of the two gains steady, as nearly always, their product moves linearly:
@@ -146,19 +161,18 @@ void SongVolume::mixSteady(float* accumulator, const float* stereo, int frames, 
     if (scaleStep == 0.0f || gainStep == 0.0f) {
         const float start = gain * scale * m_level;
         const float step = (gainStep * scale + gain * scaleStep) * m_level;
-        mixStereo(accumulator, stereo, frames, start, step);
+        putStereo(into, accumulator, stereo, frames, start, step);
         return;
     }
     for (int i = 0; i < frames; ++i) {
         const auto at = static_cast<float>(i);
         const float frameGain = (gain + gainStep * at) * (scale + scaleStep * at) * m_level;
-        accumulator[2 * i] += stereo[2 * i] * frameGain;
-        accumulator[2 * i + 1] += stereo[2 * i + 1] * frameGain;
+        put(into, accumulator + 2 * i, stereo + 2 * i, frameGain);
     }
 }
 
 void SongVolume::mix(float* accumulator, const float* stereo, int frames, float gain,
-                     float gainStep, float scale, float scaleStep) noexcept {
+                     float gainStep, float scale, float scaleStep, MixInto into) noexcept {
     int done = 0;
     while (done < frames && m_fadeDone < m_fadeFrames) {
         const int run = static_cast<int>(
@@ -170,15 +184,14 @@ void SongVolume::mix(float* accumulator, const float* stereo, int frames, float 
         for (int i = 0; i < run; ++i) {
             const auto at = static_cast<float>(done + i);
             const float frameGain = gains[i] * (gain + gainStep * at) * (scale + scaleStep * at);
-            out[2 * i] += in[2 * i] * frameGain;
-            out[2 * i + 1] += in[2 * i + 1] * frameGain;
+            put(into, out + 2 * i, in + 2 * i, frameGain);
         }
         done += run;
     }
     if (done < frames) {
         const auto at = static_cast<float>(done);
         mixSteady(accumulator + 2 * done, stereo + 2 * done, frames - done, gain + gainStep * at,
-                  gainStep, scale + scaleStep * at, scaleStep);
+                  gainStep, scale + scaleStep * at, scaleStep, into);
     }
 }
 

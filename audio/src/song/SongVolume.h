@@ -18,6 +18,8 @@
 #ifndef PELGRA_AUDIO_SONG_VOLUME_H
 #define PELGRA_AUDIO_SONG_VOLUME_H
 
+#include "mixer/MixKernels.h"
+
 #include <atomic>
 #include <cstdint>
 
@@ -51,12 +53,12 @@ public:
     // the song is heard now (a volume set while it was not applies at once). True when
     // it takes a fade that is to stop the song at its end.
     bool take(bool heard) noexcept;
-    // Adds `frames` stereo frames of `stereo` to `accumulator` at the volume times two
-    // gains that each move linearly, from `gain` by `gainStep` and from `scale` by
-    // `scaleStep` per frame (the song's fade and the music gain over it), and moves the
-    // volume on by as many frames.
+    // Puts `frames` stereo frames of `stereo` into `accumulator` as `into` says, at the
+    // volume times two gains that each move linearly, from `gain` by `gainStep` and from
+    // `scale` by `scaleStep` per frame (the song's fade and the music gain over it), and
+    // moves the volume on by as many frames.
     void mix(float* accumulator, const float* stereo, int frames, float gain, float gainStep,
-             float scale, float scaleStep) noexcept;
+             float scale, float scaleStep, MixInto into) noexcept;
     // True once, when a fade that was to stop the song has reached its end.
     bool stopDue() noexcept;
 
@@ -73,9 +75,9 @@ private:
     // Audio side: the gains of the next `frames` frames of the fade in progress, which has
     // that many left at least.
     void fadeGains(float* gains, int frames) noexcept;
-    // Audio side: adds frames at the steady level.
+    // Audio side: puts frames at the steady level.
     void mixSteady(float* accumulator, const float* stereo, int frames, float gain, float gainStep,
-                   float scale, float scaleStep) const noexcept;
+                   float scale, float scaleStep, MixInto into) const noexcept;
 
     // The latest request not taken yet; 0 when none.
     std::atomic<std::uint64_t> m_request{0};

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+using pelgra::audio::MixInto;
 using pelgra::audio::Song;
 using namespace songtest;
 
@@ -139,7 +141,8 @@ TEST_F(SongPlayback, TwoSongsMixAsTheirSum) {
 
 // The mixer folds the music gain into each song's mix: under it, a song sounds as alone
 // times that gain, frame by frame, whether the gain glides or holds while the song fades
-// in, fades its own volume or plays steady.
+// in, fades its own volume or plays steady, and whether the song adds to the block or
+// writes over it (nothing of what the block held, NaN here, is left).
 TEST_F(SongPlayback, AnOuterGainScalesTheSongFrameByFrameThroughItsFades) {
     constexpr int kBlock = 256;
     constexpr int kBlocks = 16;
@@ -156,17 +159,20 @@ TEST_F(SongPlayback, AnOuterGainScalesTheSongFrameByFrameThroughItsFades) {
         ASSERT_TRUE(plain->awaitRendered(kBlock));
         ASSERT_TRUE(scaled->awaitRendered(kBlock));
         std::fill(expected.begin(), expected.end(), 0.0f);
-        std::fill(actual.begin(), actual.end(), 0.0f);
         ASSERT_EQ(plain->mixInto(expected.data(), kBlock), kBlock);
-        // Gliding in even blocks, holding in odd ones.
+        // Gliding in even blocks, holding in odd ones; adding in two, writing in the next two.
         const float gain = 0.3f + 0.04f * static_cast<float>(block);
         const float step = block % 2 == 0 ? 0.4f / kBlock : 0.0f;
-        ASSERT_EQ(scaled->mixScaled(actual.data(), kBlock, gain, step), kBlock);
+        const MixInto into = block % 4 < 2 ? MixInto::Add : MixInto::Replace;
+        std::fill(actual.begin(), actual.end(),
+                  into == MixInto::Add ? 0.0f : std::numeric_limits<float>::quiet_NaN());
+        ASSERT_EQ(scaled->mixScaled(actual.data(), kBlock, gain, step, into), kBlock);
         for (int frame = 0; frame < kBlock; ++frame) {
             const float frameGain = gain + step * static_cast<float>(frame);
             for (int side = 0; side < 2; ++side) {
                 const int i = 2 * frame + side;
-                worst = std::max(worst, std::abs(actual[i] - expected[i] * frameGain));
+                const float error = std::abs(actual[i] - expected[i] * frameGain);
+                worst = std::max(worst, std::isnan(error) ? 1.0f : error);
             }
         }
     }
