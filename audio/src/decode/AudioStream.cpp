@@ -124,6 +124,12 @@ std::unique_ptr<AudioStream> openByContent(std::unique_ptr<ByteSource> input) {
 
 } // namespace
 
+void AudioStream::guardValues(float* values, std::int64_t count) const noexcept {
+    if (m_values == Values::Any) {
+        makeMixable(values, static_cast<std::size_t>(count));
+    }
+}
+
 std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept {
     if (frames <= 0) {
         return 0;
@@ -133,7 +139,7 @@ std::int64_t AudioStream::read(float* interleaved, std::int64_t frames) noexcept
         return -1;
     }
     if (got > 0) {
-        makeMixable(interleaved, static_cast<std::size_t>(got * m_info.channels));
+        guardValues(interleaved, got * m_info.channels);
     }
     return got;
 }
@@ -149,7 +155,7 @@ std::int64_t AudioStream::readPlanes(const float** planes, float* room,
         return -1;
     }
     for (int channel = 0; channel < m_info.channels && got > 0; ++channel) {
-        makeMixable(split[channel], static_cast<std::size_t>(got));
+        guardValues(split[channel], got);
         planes[channel] = split[channel];
     }
     return got;

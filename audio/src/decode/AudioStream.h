@@ -33,6 +33,12 @@ struct StreamInfo {
 
 class AudioStream {
 public:
+    // How far a decoder's values may stray: anywhere (float samples, and lossy codecs,
+    // whose filters overshoot and whose damaged data may give anything), or no further
+    // than full scale, always finite (integer samples, scaled). Only the first are made
+    // mixable value by value.
+    enum class Values { Any, WithinFullScale };
+
     virtual ~AudioStream() = default;
     AudioStream(const AudioStream&) = delete;
     AudioStream& operator=(const AudioStream&) = delete;
@@ -60,13 +66,18 @@ public:
     virtual bool seek(std::int64_t frame) noexcept = 0;
 
 protected:
-    explicit AudioStream(const StreamInfo& info) : m_info(info) {}
+    explicit AudioStream(const StreamInfo& info, Values values = Values::Any)
+        : m_info(info), m_values(values) {}
     virtual std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept = 0;
     // Decoders that give interleaved frames have them split in `room`.
     virtual std::int64_t readPlaneFrames(float** planes, float* room, std::int64_t frames) noexcept;
 
 private:
+    // Bounds the values a read gave, where the decoder does not.
+    void guardValues(float* values, std::int64_t count) const noexcept;
+
     StreamInfo m_info;
+    Values m_values;
     const ByteSource* m_source = nullptr;
 };
 

@@ -114,6 +114,24 @@ const char* codecName(int format) {
     }
 }
 
+// Integer samples, which libsndfile scales to -1..1 as it reads them as floats (it is
+// left to normalise): plain PCM, whatever the container (FLAC's included), and the
+// companded telephone codes. Other codings may overshoot or, damaged, give anything.
+AudioStream::Values valuesOf(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return AudioStream::Values::WithinFullScale;
+    default:
+        return AudioStream::Values::Any;
+    }
+}
+
 // The first loop of a WAV or AIFF file's instrument data (WAV's smpl chunk), which
 // libsndfile reports with its end already past the loop's last frame; or the loop a FLAC
 // file's comments tag. Checked as tagged loops are.
@@ -168,7 +186,8 @@ std::unique_ptr<AudioStream> SndfileStream::open(std::unique_ptr<ByteSource> inp
         if (const char* title = sf_get_string(file, SF_STR_TITLE)) {
             info.title = title;
         }
-        return std::unique_ptr<AudioStream>(new SndfileStream(std::move(input), file, info));
+        return std::unique_ptr<AudioStream>(
+            new SndfileStream(std::move(input), file, info, valuesOf(sfInfo.format)));
     } catch (...) {
         sf_close(file);
         throw;

@@ -20,8 +20,9 @@ public:
     bool seek(std::int64_t frame) noexcept override;
 
 private:
-    SndfileStream(std::unique_ptr<ByteSource> input, SNDFILE* file, const StreamInfo& info)
-        : AudioStream(info), m_input(std::move(input)), m_file(file) {}
+    SndfileStream(std::unique_ptr<ByteSource> input, SNDFILE* file, const StreamInfo& info,
+                  Values values)
+        : AudioStream(info, values), m_input(std::move(input)), m_file(file) {}
     std::int64_t readFrames(float* interleaved, std::int64_t frames) noexcept override;
 
     std::unique_ptr<ByteSource> m_input; // what libsndfile reads, closed after it
