@@ -94,7 +94,7 @@ void putStereo(MixInto into, float* stereoAccumulator, const float* stereo, int 
                float gainStep) noexcept {
     if (into == MixInto::Replace && gain == 1.0f && gainStep == 0.0f) {
         // A lone song at full volume, as songs start: the C library's copy moves the
-        // widest vectors the machine has, and x * 1 is x, NaN and -0 included.
+        // widest vectors the machine has, and x * 1 is x (a NaN stays a NaN).
         std::memcpy(stereoAccumulator, stereo,
                     sizeof(float) * static_cast<std::size_t>(2 * frames));
         return;

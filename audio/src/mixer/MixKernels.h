@@ -19,6 +19,18 @@ void mixCentre(float* monoAccumulator, const float* mono, int frames, float gain
                float gainStep) noexcept;
 void mixStereo(float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;
+// One stereo frame of `stereo` scaled by `gain`, put as `into` says: for loops that work
+// out a gain of their own for each frame.
+inline void putStereoFrame(MixInto into, float* stereoAccumulator, const float* stereo,
+                           float gain) noexcept {
+    if (into == MixInto::Add) {
+        stereoAccumulator[0] += stereo[0] * gain;
+        stereoAccumulator[1] += stereo[1] * gain;
+    } else {
+        stereoAccumulator[0] = stereo[0] * gain;
+        stereoAccumulator[1] = stereo[1] * gain;
+    }
+}
 // As mixStereo, or writing over what the accumulator held, as `into` says.
 void putStereo(MixInto into, float* stereoAccumulator, const float* stereo, int frames, float gain,
                float gainStep) noexcept;

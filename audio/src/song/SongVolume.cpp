@@ -23,17 +23,6 @@ static_assert(SongVolume::kMaxFadeFrames <= static_cast<std::int64_t>(kFramesMas
 // Gains are worked out this many frames at a time, on the stack.
 constexpr int kChunkFrames = 256;
 
-// One frame of `in` scaled by `gain`, added to `out` or written over it.
-void put(MixInto into, float* out, const float* in, float gain) {
-    if (into == MixInto::Add) {
-        out[0] += in[0] * gain;
-        out[1] += in[1] * gain;
-    } else {
-        out[0] = in[0] * gain;
-        out[1] = in[1] * gain;
-    }
-}
-
 float gainOf(int volume) {
     return static_cast<float>(volume) / static_cast<float>(SongVolume::kMaxVolume);
 }
@@ -167,7 +156,7 @@ void SongVolume::mixSteady(float* accumulator, const float* stereo, int frames, 
     for (int i = 0; i < frames; ++i) {
         const auto at = static_cast<float>(i);
         const float frameGain = (gain + gainStep * at) * (scale + scaleStep * at) * m_level;
-        put(into, accumulator + 2 * i, stereo + 2 * i, frameGain);
+        putStereoFrame(into, accumulator + 2 * i, stereo + 2 * i, frameGain);
     }
 }
 
@@ -184,7 +173,7 @@ void SongVolume::mix(float* accumulator, const float* stereo, int frames, float 
         for (int i = 0; i < run; ++i) {
             const auto at = static_cast<float>(done + i);
             const float frameGain = gains[i] * (gain + gainStep * at) * (scale + scaleStep * at);
-            put(into, out + 2 * i, in + 2 * i, frameGain);
+            putStereoFrame(into, out + 2 * i, in + 2 * i, frameGain);
         }
         done += run;
     }
