@@ -10,7 +10,7 @@ work=$build/fuzz
 mkdir -p "$work/seeds/sample" "$work/seeds/song"
 "$build/bin/fuzz_seeds" "$work/seeds/sample" "$work/seeds/song"
 
-# Leaks inside other libraries, as in the tests (none known).
+# Leaks inside other libraries are suppressed as in the tests (see tests/lsan.supp).
 export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")/.." && pwd)/tests/lsan.supp"
 
 declare -A max_len=([sample]=16384 [song]=16384)
